@@ -1,0 +1,288 @@
+#include "core/text.h"
+
+#include <climits>
+#include <cstring>
+
+namespace core {
+
+Text TextFromBytes(std::string_view bytes) {
+  if (bytes.empty()) return Text();
+  const void* zero = std::memchr(bytes.data(), 0, bytes.size());
+  const size_t n = zero ? size_t(static_cast<const char*>(zero) - bytes.data()) : bytes.size();
+  return Text(bytes.data(), n);
+}
+
+Text TextFromBytes(const Bytes& bytes) {
+  return TextFromBytes(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+Bytes BytesFromText(std::string_view text) { return Bytes(text.begin(), text.end()); }
+
+Text ToUpperAscii(std::string_view text) {
+  Text out(text);
+  for (size_t i = 0; i < out.size(); ++i) {
+    if (IsLeadByte(out[i])) {
+      ++i;
+    } else {
+      out[i] = AsciiUpper(out[i]);
+    }
+  }
+  return out;
+}
+
+namespace {
+
+// Walks character boundaries forward; positions handed to it must not go back.
+class BoundaryWalker {
+ public:
+  BoundaryWalker(std::string_view text, size_t from) : text_(text), next_(from) {}
+  // True when `pos` begins a character.
+  bool IsBoundary(size_t pos) {
+    while (next_ < pos) next_ += IsLeadByte(text_[next_]) ? 2 : 1;
+    return next_ == pos;
+  }
+
+ private:
+  std::string_view text_;
+  size_t next_;
+};
+
+// Compares `what` with the text at `at` (which must leave room for it),
+// folding ASCII letters only outside double-byte characters.
+bool EqualsAt(std::string_view text, size_t at, std::string_view what, bool ignoreCase) {
+  if (!ignoreCase) return std::memcmp(text.data() + at, what.data(), what.size()) == 0;
+  for (size_t j = 0; j < what.size(); ++j) {
+    const char t = text[at + j];
+    const char w = what[j];
+    if (IsLeadByte(t)) {
+      if (t != w) return false;
+      if (j + 1 < what.size() && text[at + j + 1] != what[j + 1]) return false;
+      ++j;
+    } else if (AsciiUpper(t) != AsciiUpper(w)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// 0-based position of the first boundary-aligned occurrence at or after
+// `from`, or npos.
+size_t FindIndex(std::string_view text, std::string_view what, size_t from, bool ignoreCase) {
+  if (what.empty()) return from < text.size() ? from : std::string_view::npos;
+  if (what.size() > text.size()) return std::string_view::npos;
+  BoundaryWalker walker(text, from);
+  const size_t last = text.size() - what.size();
+  if (!ignoreCase) {
+    size_t pos = from;
+    while (pos <= last) {
+      pos = text.find(what, pos);
+      if (pos == std::string_view::npos) return pos;
+      if (walker.IsBoundary(pos)) return pos;
+      ++pos;
+    }
+    return std::string_view::npos;
+  }
+  const char first = what[0];
+  const bool firstIsLetter = AsciiUpper(first) != AsciiLower(first);
+  for (size_t pos = from; pos <= last;) {
+    const char* base = text.data() + pos;
+    const size_t span = last - pos + 1;
+    const char* hit;
+    if (firstIsLetter) {
+      const char* a = static_cast<const char*>(std::memchr(base, AsciiUpper(first), span));
+      const char* b = static_cast<const char*>(std::memchr(base, AsciiLower(first), span));
+      hit = !a ? b : !b ? a : (a < b ? a : b);
+    } else {
+      hit = static_cast<const char*>(std::memchr(base, first, span));
+    }
+    if (!hit) return std::string_view::npos;
+    pos = size_t(hit - text.data());
+    if (walker.IsBoundary(pos) && EqualsAt(text, pos, what, true)) return pos;
+    ++pos;
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace
+
+int Find(std::string_view text, std::string_view what, int start, bool ignoreCase) {
+  if (start < 1) start = 1;
+  const size_t from = size_t(start - 1);
+  if (from > text.size()) return -1;
+  const size_t at = FindIndex(text, what, from, ignoreCase);
+  return at == std::string_view::npos ? -1 : int(at + 1);
+}
+
+int FindLast(std::string_view text, std::string_view what) {
+  if (what.empty() || what.size() > text.size()) return -1;
+  int found = -1;
+  size_t from = 0;
+  for (;;) {
+    const size_t at = FindIndex(text, what, from, false);
+    if (at == std::string_view::npos) return found;
+    found = int(at + 1);
+    from = at + (IsLeadByte(text[at]) ? 2 : 1);
+  }
+}
+
+Text ReplaceAll(std::string_view text, std::string_view what, std::string_view with, bool ignoreCase) {
+  if (what.empty()) return Text(text);
+  Text out;
+  out.reserve(text.size());
+  size_t from = 0;
+  for (;;) {
+    const size_t at = FindIndex(text, what, from, ignoreCase);
+    if (at == std::string_view::npos) break;
+    out.append(text.data() + from, at - from);
+    out.append(with.data(), with.size());
+    from = at + what.size();
+  }
+  out.append(text.data() + from, text.size() - from);
+  return out;
+}
+
+TextArray Split(std::string_view text, std::string_view separator) {
+  TextArray pieces;
+  if (text.empty()) return pieces;
+  if (separator.empty()) {
+    pieces.emplace_back(text);
+    return pieces;
+  }
+  size_t from = 0;
+  for (;;) {
+    const size_t at = FindIndex(text, separator, from, false);
+    if (at == std::string_view::npos) break;
+    pieces.emplace_back(text.substr(from, at - from));
+    from = at + separator.size();
+  }
+  if (from < text.size()) pieces.emplace_back(text.substr(from));
+  return pieces;
+}
+
+Text Join(const TextArray& items, std::string_view separator) {
+  Text out;
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (i) out.append(separator);
+    out.append(items[i]);
+  }
+  return out;
+}
+
+namespace {
+
+// Length of the blank at `pos`: 1 for an ASCII blank, 2 for a full-width one, else 0.
+size_t BlankAt(std::string_view text, size_t pos) {
+  if (text[pos] == ' ') return 1;
+  if (text.substr(pos, 2) == kFullWidthBlank) return 2;
+  return 0;
+}
+
+}  // namespace
+
+Text Trim(std::string_view text) {
+  size_t begin = 0;
+  while (begin < text.size()) {
+    const size_t n = BlankAt(text, begin);
+    if (!n) break;
+    begin += n;
+  }
+  // Trailing blanks: walk characters so a full-width blank is recognised only
+  // on a boundary, remembering where the final run of blanks begins.
+  size_t end = begin;
+  for (size_t pos = begin; pos < text.size();) {
+    const size_t n = BlankAt(text, pos);
+    const size_t step = n ? n : (IsLeadByte(text[pos]) ? 2 : 1);
+    pos += step;
+    if (!n) end = pos;
+  }
+  return Text(text.substr(begin, end - begin));
+}
+
+Text RemoveBlanks(std::string_view text) {
+  Text out;
+  out.reserve(text.size());
+  for (size_t pos = 0; pos < text.size();) {
+    const size_t n = BlankAt(text, pos);
+    if (n) {
+      pos += n;
+      continue;
+    }
+    const size_t step = IsLeadByte(text[pos]) && pos + 1 < text.size() ? 2 : 1;
+    out.append(text.data() + pos, step);
+    pos += step;
+  }
+  return out;
+}
+
+namespace {
+
+// The ASCII form of the character at `pos` when it is a full-width digit,
+// sign or blank, else the byte itself; `step` receives the character length.
+char NarrowCharAt(std::string_view text, size_t pos, size_t& step) {
+  const unsigned char c = text[pos];
+  if (c == 0xA3 && pos + 1 < text.size()) {
+    step = 2;
+    const unsigned char t = text[pos + 1];
+    if (t >= 0xB0 && t <= 0xB9) return char('0' + (t - 0xB0));
+    if (t == 0xAB) return '+';
+    if (t == 0xAD) return '-';
+    return '\x01';
+  }
+  if (c == 0xA1 && pos + 1 < text.size() && (unsigned char)text[pos + 1] == 0xA1) {
+    step = 2;
+    return ' ';
+  }
+  step = IsLeadByte(c) ? 2 : 1;
+  return IsLeadByte(c) ? '\x01' : char(c);
+}
+
+}  // namespace
+
+int TextToInt(std::string_view text) {
+  size_t pos = 0;
+  size_t step = 0;
+  char c = 0;
+  while (pos < text.size()) {
+    c = NarrowCharAt(text, pos, step);
+    if (c != ' ' && c != '\t') break;
+    pos += step;
+  }
+  bool negative = false;
+  if (pos < text.size()) {
+    c = NarrowCharAt(text, pos, step);
+    if (c == '+' || c == '-') {
+      negative = c == '-';
+      pos += step;
+    }
+  }
+  long long value = 0;
+  while (pos < text.size()) {
+    c = NarrowCharAt(text, pos, step);
+    if (c < '0' || c > '9') break;
+    if (value <= (long long)INT_MAX + 1) value = value * 10 + (c - '0');
+    pos += step;
+  }
+  if (negative) value = -value;
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return int(value);
+}
+
+Text IntToText(long long value) { return std::to_string(value); }
+
+int IndexOfText(const TextArray& items, std::string_view text) {
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (items[i] == text) return int(i + 1);
+  }
+  return -1;
+}
+
+bool EndsWith(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+}  // namespace core

@@ -1,0 +1,85 @@
+// The program's text types and the basic text operations every subsystem uses.
+//
+// Text is GBK (code page 936): an ASCII character is one byte, a Chinese
+// character two. A byte of 0x80 or above begins a double-byte character; the
+// byte after it never starts a match and is never case-folded. Positions and
+// lengths are bytes; positions are 1-based, -1 means "not found".
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace core {
+
+// GBK text. Holds no zero byte (Text made from Bytes stops at the first one).
+using Text = std::string;
+// A length-counted buffer that may hold zero bytes.
+using Bytes = std::vector<std::uint8_t>;
+// An array of texts. The program's algorithms count items from 1; the
+// container is an ordinary vector, so item n is at index n - 1.
+using TextArray = std::vector<Text>;
+
+// The full-width blank U+3000 in GBK.
+inline constexpr std::string_view kFullWidthBlank = "\xA1\xA1";
+
+// The bytes up to the first zero byte (all of them when there is none).
+Text TextFromBytes(const Bytes& bytes);
+Text TextFromBytes(std::string_view bytes);
+Bytes BytesFromText(std::string_view text);
+
+// True when the byte begins a double-byte GBK character.
+inline bool IsLeadByte(unsigned char c) { return c >= 0x80; }
+
+inline char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+// ASCII letters upper-cased, double-byte characters untouched.
+Text ToUpperAscii(std::string_view text);
+
+// The 1-based position of the first occurrence of `what` at or after `start`
+// (values below 1 count as 1), or -1. `start` is taken as a character
+// boundary; a match never begins on the second byte of a double-byte
+// character. An empty `what` is found at `start` of a non-empty text.
+int Find(std::string_view text, std::string_view what, int start = 1, bool ignoreCase = false);
+
+// The 1-based position of the last occurrence of `what` that begins on a
+// character boundary, or -1.
+int FindLast(std::string_view text, std::string_view what);
+
+// Every occurrence of `what` replaced by `with`, left to right, without
+// overlap. An empty `what` leaves the text unchanged.
+Text ReplaceAll(std::string_view text, std::string_view what, std::string_view with,
+                bool ignoreCase = false);
+
+// The pieces between separators. An empty piece between two adjacent
+// separators counts; one empty piece at the very end is dropped; empty text
+// gives no pieces. An empty separator gives the whole text as one piece.
+TextArray Split(std::string_view text, std::string_view separator);
+
+// Items joined with the separator between them.
+Text Join(const TextArray& items, std::string_view separator);
+
+// Leading and trailing ASCII blanks and full-width blanks removed.
+Text Trim(std::string_view text);
+
+// Every ASCII blank and full-width blank removed.
+Text RemoveBlanks(std::string_view text);
+
+// Leading blanks skipped, an optional sign, the decimal digits up to the
+// first other character. Full-width digits and signs count as ASCII. No
+// digits gives 0; values beyond the int range saturate.
+int TextToInt(std::string_view text);
+
+// Decimal text of a number.
+Text IntToText(long long value);
+
+// The 1-based index of the first item equal to `text` byte for byte, or -1.
+int IndexOfText(const TextArray& items, std::string_view text);
+
+// True when `text` ends with `suffix`.
+bool EndsWith(std::string_view text, std::string_view suffix);
+bool StartsWith(std::string_view text, std::string_view prefix);
+
+}  // namespace core

@@ -1,0 +1,111 @@
+#include "core/text.h"
+
+#include <gtest/gtest.h>
+
+namespace core {
+namespace {
+
+// "中" is D6 D0 in GBK; "啊" is B0 A1. The trail byte of some characters is
+// an ASCII letter: "丄" is 81 41 (trail "A"), "乗" is 81 67 (trail "g").
+const char kZhong[] = "\xD6\xD0";
+const char kTrailA[] = "\x81\x41";
+const char kTrailG[] = "\x81\x67";
+
+TEST(TextFind, PositionsCaseAndDoubleByteRule) {
+  struct Case {
+    std::string text, what;
+    int start;
+    bool ignoreCase;
+    int expected;
+  } cases[] = {
+      {"abcabc", "bc", 1, false, 2},
+      {"abcabc", "bc", 3, false, 5},
+      {"abcabc", "bc", 0, false, 2},   // below 1 counts as 1
+      {"abcabc", "bc", -5, false, 2},
+      {"abcabc", "BC", 1, false, -1},
+      {"abcabc", "BC", 1, true, 2},
+      {"abc", "", 1, false, 1},        // empty text is found at the start
+      {"", "", 1, false, -1},
+      {"", "a", 1, false, -1},
+      {"abc", "abcd", 1, false, -1},
+      {"abc", "c", 4, false, -1},
+      {"abc", "c", 99, false, -1},
+      // A match never starts on a trail byte.
+      {std::string(kTrailA) + "A", "A", 1, false, 3},
+      {std::string(kTrailA), "A", 1, false, -1},
+      {std::string(kTrailA) + "a", "A", 1, true, 3},
+      // The trail byte is not case-folded: 81 67 never matches 81 47.
+      {std::string(kTrailG), "\x81\x47", 1, true, -1},
+      {std::string(kTrailG), "\x81\x67", 1, true, 1},
+      {std::string("x") + kZhong + "y", "y", 1, false, 4},
+      {std::string("x") + kZhong + "y", kZhong, 1, false, 2},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Find(c.text, c.what, c.start, c.ignoreCase), c.expected)
+        << "find '" << c.what << "' in '" << c.text << "' from " << c.start;
+  }
+}
+
+TEST(TextFind, LastOccurrenceOnBoundary) {
+  EXPECT_EQ(FindLast("a/b/c", "/"), 4);
+  EXPECT_EQ(FindLast("abc", "/"), -1);
+  EXPECT_EQ(FindLast(std::string("x") + kTrailA + "y", "A"), -1);
+  EXPECT_EQ(FindLast("aaa", "aa"), 2);
+}
+
+TEST(TextReplace, AllOccurrencesWithoutOverlap) {
+  EXPECT_EQ(ReplaceAll("aaaa", "aa", "b"), "bb");
+  EXPECT_EQ(ReplaceAll("aXbxc", "x", "-", true), "a-b-c");
+  EXPECT_EQ(ReplaceAll("aXbxc", "x", "-", false), "aXb-c");
+  EXPECT_EQ(ReplaceAll("abc", "", "-"), "abc");
+  EXPECT_EQ(ReplaceAll("</P>a</p>", "</p>", "\r\n", true), "\r\na\r\n");
+  // The trail byte "A" of a double-byte character is not replaced.
+  EXPECT_EQ(ReplaceAll(std::string(kTrailA) + "A", "A", "b"), std::string(kTrailA) + "b");
+}
+
+TEST(TextSplit, PiecesKeepInnerEmptiesDropOneTrailing) {
+  EXPECT_EQ(Split("a\r\nb", "\r\n"), (TextArray{"a", "b"}));
+  EXPECT_EQ(Split("a\r\n\r\nb\r\n", "\r\n"), (TextArray{"a", "", "b"}));
+  EXPECT_EQ(Split("\r\n", "\r\n"), (TextArray{""}));
+  EXPECT_EQ(Split("\r\n\r\n", "\r\n"), (TextArray{"", ""}));
+  EXPECT_EQ(Split("", "\r\n"), TextArray{});
+  EXPECT_EQ(Split("abc", ";"), (TextArray{"abc"}));
+  EXPECT_EQ(Split(std::string(kTrailA) + "A", "A"), (TextArray{kTrailA}));
+}
+
+TEST(TextTrim, AsciiAndFullWidthBlanks) {
+  const std::string fw = "\xA1\xA1";
+  EXPECT_EQ(Trim("  a b  "), "a b");
+  EXPECT_EQ(Trim(fw + " a" + fw), "a");
+  EXPECT_EQ(Trim(fw + fw), "");
+  EXPECT_EQ(Trim(""), "");
+  // A character whose trail byte is A1 ("\xB0\xA1") before a blank is kept whole.
+  EXPECT_EQ(Trim("\xB0\xA1 "), "\xB0\xA1");
+  EXPECT_EQ(Trim("x\xB0\xA1\xA1\xA1"), "x\xB0\xA1");
+  EXPECT_EQ(RemoveBlanks(" a = 1 ;" + fw + "b=2"), "a=1;b=2");
+}
+
+TEST(TextToInt, DigitsSignsAndFullWidth) {
+  struct Case {
+    std::string text;
+    int expected;
+  } cases[] = {
+      {"123", 123}, {"  42abc", 42}, {"-7", -7}, {"+8", 8}, {"abc", 0}, {"", 0},
+      {"\xA3\xB1\xA3\xB2", 12},           // full-width 12
+      {"\xA3\xAD\xA3\xB5", -5},           // full-width -5
+      {"\xA1\xA1" "9", 9},                // full-width blank skipped
+      {"99999999999", 2147483647}, {"-99999999999", -2147483647 - 1},
+      {"1 2", 1},
+  };
+  for (const Case& c : cases) EXPECT_EQ(TextToInt(c.text), c.expected) << c.text;
+}
+
+TEST(TextBytes, TextStopsAtFirstZero) {
+  EXPECT_EQ(TextFromBytes(Bytes{'a', 'b', 0, 'c'}), "ab");
+  EXPECT_EQ(TextFromBytes(Bytes{'a', 'b'}), "ab");
+  EXPECT_EQ(TextFromBytes(Bytes{}), "");
+  EXPECT_EQ(ToUpperAscii(std::string("ab") + kTrailG), std::string("AB") + kTrailG);
+}
+
+}  // namespace
+}  // namespace core
