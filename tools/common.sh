@@ -2,7 +2,7 @@
 # Sourced, not run.
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-BUILD="$ROOT/build"
+BUILD="${HOT_BUILD:-$ROOT/build}"
 export WINEPREFIX="${HOT_WINEPREFIX:-$HOME/.local/share/hotarticles/wineprefix}"
 export WINEARCH=win32
 export WINEDEBUG=-all
