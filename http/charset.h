@@ -1,0 +1,25 @@
+// Decoding a page by the charset its meta tag declares.
+#pragma once
+
+#include "core/text.h"
+
+namespace http {
+
+using core::Bytes;
+using core::Text;
+
+// The page as GBK text: `bodyText` (the body up to its first zero byte)
+// unchanged when the first 1024 bytes declare no charset, declare exactly
+// "gbk" or "gb2312", or name a charset without a code page here; otherwise
+// the whole `body` converted from the declared charset.
+Text DecodePageText(const Bytes& body, const Text& bodyText);
+
+// The charset a meta tag declares in the first 1024 bytes of `bodyText`, as
+// written; empty when none.
+Text DeclaredCharset(const Text& bodyText);
+
+// The Windows code page of a charset name (any letter case, common aliases);
+// 0 when the name is unknown. GB18030 maps to 936.
+unsigned CodePageOfCharset(const Text& name);
+
+}  // namespace http
