@@ -1,0 +1,459 @@
+#!/usr/bin/env python3
+"""Loopback test server of the project: scripted HTTP and HTTPS answers, a
+forward proxy, and a record of every request. 127.0.0.1 only, free ports.
+
+Start
+    python3 tools/test_server.py [--ports-file FILE] [--site DIR]
+prints one line of JSON (and writes it to FILE when given), then serves until
+killed or until POST /__quit:
+    {"http": 40001, "https": 40002, "proxy": 40003, "cert": "/tmp/.../cert.pem"}
+The HTTPS port uses a self-signed certificate for "localhost" and 127.0.0.1,
+made with openssl at start. tools/with-test-server starts the server, runs a
+command with HOT_TEST_SERVER=127.0.0.1:<http>, HOT_TEST_SERVER_HTTPS=
+127.0.0.1:<https>, HOT_TEST_PROXY=127.0.0.1:<proxy> in its environment (Unix
+variables reach Windows programs under Wine), and stops the server again.
+
+Control endpoints (on the HTTP port, never recorded)
+    POST /__script   JSON object {path: answer, ...}; adds or replaces answers.
+                     The key is the request target without scheme and host
+                     ("/a?x=1"); a target with a query that has no answer of
+                     its own falls back to its path ("/a").
+    POST /__reset    forgets every answer and every recorded request.
+    GET  /__log      JSON list of the recorded requests, oldest first:
+                     {"port": "http"|"https"|"proxy", "line": request line,
+                      "headers": [[name, value], ...] in order, "head": the raw
+                      request head (latin-1), "body_b64": base64 of the body,
+                      "sent": body bytes written, "complete": whole body sent}
+    GET  /__request?n=K  the raw bytes of request K (0-based; -1 = the last),
+                     head and body exactly as received.
+    GET  /__count    the number of recorded requests, as decimal text.
+    GET  /__cert     the certificate, DER.
+    POST /__quit     stops the server.
+
+An answer (every key optional)
+    status   int, default 200          reason   text, default from the status
+    headers  [[name, value], ...] sent in order (several Set-Cookie allowed)
+    body     text (UTF-8 encoded)      body_b64 bytes, base64
+    body_size N: N bytes of numbered lines "00000000\n00000001\n..." (cut at N)
+    body_file path of a file to send
+    chunked  true: Transfer-Encoding chunked, chunks of chunk_size (default 64 KiB)
+    chunk_size, chunk_delay: bytes per write and seconds slept after each write
+    delay    seconds slept before the status line
+    drop_after N: close the connection after N body bytes (Content-Length
+             still announces the whole body)
+    silent   true: read the request, never answer; hold the connection until
+             the client goes away (at most 600 s)
+    header_pad N: add "X-Pad-k" lines until the header block is about N bytes
+    redirect URL: status 302 (unless given) and a Location line
+    auth     "user:password": 401 with WWW-Authenticate Basic unless the
+             request carries that Authorization
+    proxy_auth "user:password": through the proxy port, 407 with
+             Proxy-Authenticate Basic unless Proxy-Authorization matches
+A request without an answer gets 404 with the body "not scripted".
+
+The proxy port answers plain requests (absolute URL in the request line)
+from the same answers, and tunnels CONNECT to the host and port named.
+With --site DIR, files under DIR are answered for paths without a script
+(a demo site), with a content type guessed from the name.
+"""
+
+import argparse
+import base64
+import json
+import mimetypes
+import os
+import select
+import shutil
+import socket
+import socketserver
+import ssl
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+from http import HTTPStatus
+
+LOCK = threading.Lock()
+SCRIPTS = {}
+LOG = []
+SITE = None
+CERT_DER = b""
+QUIT = threading.Event()
+PATTERN_CACHE = {}
+
+
+def numbered_lines(size):
+    """N bytes of "%08d\\n" lines; cached, the benchmark asks for 20 MB often."""
+    with LOCK:
+        data = PATTERN_CACHE.get(size)
+    if data is None:
+        count = size // 9 + 1
+        data = "".join("%08d\n" % i for i in range(count)).encode()[:size]
+        with LOCK:
+            PATTERN_CACHE[size] = data
+    return data
+
+
+def reason_of(status):
+    try:
+        return HTTPStatus(status).phrase
+    except ValueError:
+        return "Status"
+
+
+class Conn:
+    """A connection with a read buffer, for raw HTTP parsing."""
+
+    def __init__(self, sock):
+        self.sock = sock
+        self.buf = b""
+
+    def read_until(self, marker, limit=1 << 20):
+        while marker not in self.buf:
+            if len(self.buf) > limit:
+                return None
+            data = self.sock.recv(65536)
+            if not data:
+                return None
+            self.buf += data
+        i = self.buf.index(marker) + len(marker)
+        out, self.buf = self.buf[:i], self.buf[i:]
+        return out
+
+    def read_exact(self, n):
+        while len(self.buf) < n:
+            data = self.sock.recv(65536)
+            if not data:
+                return None
+            self.buf += data
+        out, self.buf = self.buf[:n], self.buf[n:]
+        return out
+
+    def read_request(self):
+        head = self.read_until(b"\r\n\r\n")
+        if head is None:
+            return None
+        lines = head[:-4].split(b"\r\n")
+        line = lines[0].decode("latin-1")
+        headers = []
+        for raw in lines[1:]:
+            name, _, value = raw.decode("latin-1").partition(":")
+            headers.append([name, value.strip()])
+        length = 0
+        chunked = False
+        for name, value in headers:
+            if name.lower() == "content-length":
+                length = int(value or 0)
+            if name.lower() == "transfer-encoding" and "chunked" in value.lower():
+                chunked = True
+        body = b""
+        if chunked:
+            while True:
+                size_line = self.read_until(b"\r\n")
+                if size_line is None:
+                    return None
+                size = int(size_line.split(b";")[0].strip() or b"0", 16)
+                chunk = self.read_exact(size + 2)
+                if chunk is None:
+                    return None
+                body += chunk[:-2]
+                if size == 0:
+                    break
+        elif length:
+            body = self.read_exact(length)
+            if body is None:
+                return None
+        return {"line": line, "headers": headers, "head": head, "body": body}
+
+
+def header(req, name):
+    for n, v in req["headers"]:
+        if n.lower() == name.lower():
+            return v
+    return None
+
+
+def target_of(line):
+    parts = line.split(" ")
+    target = parts[1] if len(parts) > 1 else "/"
+    if "://" in target:  # absolute form, through the proxy
+        rest = target.split("://", 1)[1]
+        target = "/" + rest.split("/", 1)[1] if "/" in rest else "/"
+    return target
+
+
+def answer_for(target):
+    with LOCK:
+        if target in SCRIPTS:
+            return SCRIPTS[target]
+        path = target.split("?", 1)[0]
+        if path in SCRIPTS:
+            return SCRIPTS[path]
+    if SITE:
+        local = os.path.normpath(os.path.join(SITE, target.split("?", 1)[0].lstrip("/")))
+        if os.path.isdir(local):
+            local = os.path.join(local, "index.html")
+        if local.startswith(os.path.abspath(SITE)) and os.path.isfile(local):
+            ctype = mimetypes.guess_type(local)[0] or "application/octet-stream"
+            return {"body_file": local, "headers": [["Content-Type", ctype]]}
+    return {"status": 404, "body": "not scripted"}
+
+
+def body_of(answer):
+    if "body_b64" in answer:
+        return base64.b64decode(answer["body_b64"])
+    if "body_size" in answer:
+        return numbered_lines(int(answer["body_size"]))
+    if "body_file" in answer:
+        with open(answer["body_file"], "rb") as f:
+            return f.read()
+    return answer.get("body", "").encode("utf-8")
+
+
+def wait_until_gone(sock, seconds):
+    """Holds a connection open until the peer closes it or time runs out."""
+    end = time.time() + seconds
+    sock.settimeout(1.0)
+    while time.time() < end and not QUIT.is_set():
+        try:
+            if not sock.recv(65536):
+                return
+        except socket.timeout:
+            continue
+        except OSError:
+            return
+
+
+def send_answer(conn, req, kind, entry):
+    """Writes the scripted answer; returns False when the connection must close."""
+    sock = conn.sock
+    answer = answer_for(target_of(req["line"]))
+    if answer.get("silent"):
+        wait_until_gone(sock, 600)
+        return False
+    status = int(answer.get("status", 302 if "redirect" in answer else 200))
+    headers = [list(h) for h in answer.get("headers", [])]
+    if "redirect" in answer:
+        headers.append(["Location", answer["redirect"]])
+    if kind == "proxy" and "proxy_auth" in answer:
+        expected = "Basic " + base64.b64encode(answer["proxy_auth"].encode("latin-1")).decode()
+        if header(req, "Proxy-Authorization") != expected:
+            status = 407
+            headers = [["Proxy-Authenticate", 'Basic realm="proxy"']]
+            answer = {"body": "proxy authentication required"}
+    if "auth" in answer:
+        expected = "Basic " + base64.b64encode(answer["auth"].encode("latin-1")).decode()
+        if header(req, "Authorization") != expected:
+            status = 401
+            headers = [["WWW-Authenticate", 'Basic realm="test"']]
+            answer = {"body": "authentication required"}
+    body = body_of(answer)
+    if req["line"].startswith("HEAD "):
+        send_body = b""
+    else:
+        send_body = body
+    chunked = bool(answer.get("chunked"))
+    if chunked:
+        headers.append(["Transfer-Encoding", "chunked"])
+    else:
+        headers.append(["Content-Length", str(len(body))])
+    reason = answer.get("reason", reason_of(status))
+    head = "HTTP/1.1 %d %s\r\n" % (status, reason)
+    head += "".join("%s: %s\r\n" % (n, v) for n, v in headers)
+    pad = int(answer.get("header_pad", 0))
+    k = 0
+    while len(head) < pad:
+        head += "X-Pad-%d: %s\r\n" % (k, "p" * 90)
+        k += 1
+    head += "\r\n"
+    delay = float(answer.get("delay", 0))
+    if delay:
+        time.sleep(delay)
+    sock.sendall(head.encode("latin-1"))
+    drop = answer.get("drop_after")
+    if drop is not None:
+        send_body = send_body[: int(drop)]
+    size = int(answer.get("chunk_size", 65536)) or 65536
+    pause = float(answer.get("chunk_delay", 0))
+    try:
+        for i in range(0, len(send_body), size):
+            piece = send_body[i:i + size]
+            sock.sendall((b"%x\r\n" % len(piece)) + piece + b"\r\n" if chunked else piece)
+            entry["sent"] += len(piece)
+            if pause:
+                time.sleep(pause)
+        if drop is not None:
+            return False
+        if chunked:
+            sock.sendall(b"0\r\n\r\n")
+        entry["complete"] = True
+    except OSError:
+        return False
+    return header(req, "Connection") != "close"
+
+
+def control(conn, req):
+    """Answers /__ requests; returns True when the request was one."""
+    target = target_of(req["line"])
+    path, _, query = target.partition("?")
+    if not path.startswith("/__"):
+        return False
+    status, body, ctype = 200, b"ok", "text/plain"
+    if path == "/__script":
+        with LOCK:
+            SCRIPTS.update(json.loads(req["body"].decode("utf-8")))
+    elif path == "/__reset":
+        with LOCK:
+            SCRIPTS.clear()
+            LOG.clear()
+    elif path == "/__log":
+        with LOCK:
+            items = [dict((k, v) for k, v in e.items() if k not in ("raw", "body")) for e in LOG]
+        body, ctype = json.dumps(items).encode(), "application/json"
+    elif path == "/__request":
+        n = int(dict(p.split("=", 1) for p in query.split("&") if "=" in p).get("n", "-1"))
+        with LOCK:
+            if -len(LOG) <= n < len(LOG):
+                body = LOG[n]["raw"]
+            else:
+                status, body = 404, b"no such request"
+        ctype = "application/octet-stream"
+    elif path == "/__count":
+        with LOCK:
+            body = str(len(LOG)).encode()
+    elif path == "/__cert":
+        body, ctype = CERT_DER, "application/x-x509-ca-cert"
+    elif path == "/__quit":
+        QUIT.set()
+    else:
+        status, body = 404, b"unknown control"
+    head = "HTTP/1.1 %d %s\r\nContent-Type: %s\r\nContent-Length: %d\r\n\r\n" % (
+        status, reason_of(status), ctype, len(body))
+    conn.sock.sendall(head.encode() + body)
+    return True
+
+
+def tunnel(client, req):
+    host, _, port = req["line"].split(" ")[1].rpartition(":")
+    try:
+        upstream = socket.create_connection((host, int(port)), timeout=10)
+    except OSError:
+        client.sock.sendall(b"HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\n\r\n")
+        return
+    upstream.settimeout(None)
+    client.sock.sendall(b"HTTP/1.1 200 Connection established\r\n\r\n")
+    if client.buf:
+        upstream.sendall(client.buf)
+    socks = [client.sock, upstream]
+    try:
+        while not QUIT.is_set():
+            ready, _, _ = select.select(socks, [], [], 1.0)
+            for s in ready:
+                data = s.recv(65536)
+                if not data:
+                    return
+                (upstream if s is client.sock else client.sock).sendall(data)
+    except OSError:
+        pass
+    finally:
+        upstream.close()
+
+
+class Handler(socketserver.BaseRequestHandler):
+    def handle(self):
+        kind = self.server.kind
+        sock = self.request
+        if kind == "https":
+            try:
+                sock = self.server.context.wrap_socket(sock, server_side=True)
+            except (ssl.SSLError, OSError):
+                return
+        conn = Conn(sock)
+        try:
+            while not QUIT.is_set():
+                req = conn.read_request()
+                if req is None:
+                    return
+                if kind == "http" and control(conn, req):
+                    continue
+                entry = {"port": kind, "line": req["line"], "headers": req["headers"],
+                         "head": req["head"].decode("latin-1"),
+                         "body_b64": base64.b64encode(req["body"]).decode(),
+                         "raw": req["head"] + req["body"], "body": req["body"],
+                         "sent": 0, "complete": False}
+                with LOCK:
+                    LOG.append(entry)
+                if kind == "proxy" and req["line"].startswith("CONNECT "):
+                    tunnel(conn, req)
+                    return
+                if not send_answer(conn, req, kind, entry):
+                    return
+        except (OSError, ValueError):
+            return
+        finally:
+            try:
+                sock.close()
+            except OSError:
+                pass
+
+
+class Server(socketserver.ThreadingTCPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+    request_queue_size = 128
+
+
+def make_cert(folder):
+    key = os.path.join(folder, "key.pem")
+    cert = os.path.join(folder, "cert.pem")
+    subprocess.run(
+        ["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "30",
+         "-keyout", key, "-out", cert, "-subj", "/CN=localhost",
+         "-addext", "subjectAltName=DNS:localhost,IP:127.0.0.1"],
+        check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return cert, key
+
+
+def main():
+    global SITE, CERT_DER
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--ports-file")
+    parser.add_argument("--site")
+    args = parser.parse_args()
+    SITE = os.path.abspath(args.site) if args.site else None
+    folder = tempfile.mkdtemp(prefix="hot-test-server-")
+    try:
+        cert, key = make_cert(folder)
+        with open(cert) as f:
+            CERT_DER = ssl.PEM_cert_to_DER_cert(f.read())
+        servers = {}
+        for kind in ("http", "https", "proxy"):
+            server = Server(("127.0.0.1", 0), Handler)
+            server.kind = kind
+            if kind == "https":
+                server.context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+                server.context.load_cert_chain(cert, key)
+            servers[kind] = server
+            threading.Thread(target=server.serve_forever, daemon=True).start()
+        ports = {k: s.server_address[1] for k, s in servers.items()}
+        ports["cert"] = cert
+        line = json.dumps(ports)
+        if args.ports_file:
+            with open(args.ports_file + ".tmp", "w") as f:
+                f.write(line + "\n")
+            os.replace(args.ports_file + ".tmp", args.ports_file)
+        print(line, flush=True)
+        try:
+            while not QUIT.wait(1.0):
+                pass
+        except KeyboardInterrupt:
+            pass
+        for s in servers.values():
+            s.shutdown()
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
