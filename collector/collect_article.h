@@ -1,0 +1,47 @@
+// One keyword's article: search, fetch, cut, clean, keep or localise the
+// images, check, name, write, log.
+#pragma once
+
+#include <functional>
+
+#include "core/safe_points.h"
+#include "core/text.h"
+#include "core/window_ops.h"
+
+namespace collector {
+
+using core::Bytes;
+using core::Text;
+
+// The network as the collector uses it. The program wires these to its
+// HTTP clients; tests give pages of their own.
+struct Fetchers {
+  // The search result page as GBK text ("" on failure).
+  std::function<Text(const Text& url)> searchPage;
+  // The article page's body bytes, redirects followed (empty on failure).
+  std::function<Bytes(const Text& url)> articlePage;
+  // An image's bytes (empty on failure).
+  std::function<Bytes(const Text& url)> image;
+};
+
+// What one pass gives every keyword's collection.
+struct CollectorContext {
+  core::WindowOps& window;     // options are read here, the log is appended here
+  core::SafePoints& safePoints;  // checked before each fetch and each file write
+  const Fetchers& fetchers;
+  Text searchUrlPrefix;  // see SearchUrlPrefix
+  Text outputFolder;     // the pass's folder, no trailing separator
+};
+
+// How a keyword ended; the pass counts these for its summary.
+enum class ArticleOutcome {
+  kNoResult,    // no first result link (search failed or found nothing)
+  kRejected,    // no layout, no title, or the body too short: nothing written
+  kSaved,       // the file was written and logged as collected
+  kSaveFailed,  // the write failed and was logged as such
+  kStopped,     // the pass was stopped during this keyword
+};
+
+ArticleOutcome CollectArticle(const Text& keyword, CollectorContext& context);
+
+}  // namespace collector

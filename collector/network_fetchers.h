@@ -1,0 +1,15 @@
+// The collector's fetchers over the program's HTTP clients.
+#pragma once
+
+#include "collector/collect_article.h"
+#include "http/cancel.h"
+
+namespace collector {
+
+// The search page through WinHttpFetch, the article page and the images
+// through InetFetch (redirects followed, 30-second time-outs). Every
+// exchange checks `cancel` before sending and between read chunks, so a
+// stopped pass ends the exchange it is in.
+Fetchers NetworkFetchers(http::CancelToken* cancel);
+
+}  // namespace collector
