@@ -45,6 +45,10 @@ class RegexObject {
   Text SubMatchText(int index, int group) const;
   // The number of capture groups; 0 when there is no match.
   int SubMatchCount() const;
+  // True when the last Create failed because the execution ran out of its
+  // step budget (catastrophic backtracking), not because the pattern was
+  // invalid.
+  bool LimitHit() const;
 
  private:
   struct State;

@@ -1,0 +1,521 @@
+#include "regex/matcher.h"
+
+#include <cstring>
+
+namespace regex {
+
+Matcher::Matcher(const Program& program, std::string_view subject)
+    : p_(program),
+      s_(reinterpret_cast<const unsigned char*>(subject.data())),
+      n_(subject.size()),
+      steps_(kBaseSteps + kStepsPerByte * std::int64_t(subject.size())),
+      frameLimit_(kBaseFrames + kFramesPerByte * subject.size()),
+      caps_(2 * (program.groups + 1), -1),
+      counters_(program.counters, 0),
+      marks_(program.positions, 0) {}
+
+bool Matcher::Push(FrameKind kind, std::uint32_t pc, std::uint32_t a, std::uint32_t b) {
+  if (stack_.size() >= frameLimit_) {
+    limitHit_ = true;
+    return false;
+  }
+  stack_.push_back(Frame{kind, pc, a, b});
+  return true;
+}
+
+bool Matcher::IsTrail(std::size_t pos) {
+  if (trail_.empty()) {
+    trail_.assign(n_ / 8 + 1, 0);
+    for (std::size_t i = 0; i < n_;) {
+      if (s_[i] >= 0x80 && i + 1 < n_) {
+        trail_[(i + 1) >> 3] |= std::uint8_t(1u << ((i + 1) & 7));
+        i += 2;
+      } else {
+        ++i;
+      }
+    }
+  }
+  return (trail_[pos >> 3] >> (pos & 7)) & 1;
+}
+
+std::size_t Matcher::PrevCharStart(std::size_t pos) {
+  const unsigned char last = s_[pos - 1];
+  if (pos == 1) return 0;
+  if (last < 0x80) {
+    if (s_[pos - 2] < 0x80) return pos - 1;
+    return IsTrail(pos - 1) ? pos - 2 : pos - 1;
+  }
+  // A boundary after a high byte: that byte ends a pair, except for a lone
+  // lead byte at the very end.
+  if (pos < n_) return pos - 2;
+  return IsTrail(pos - 1) ? pos - 2 : pos - 1;
+}
+
+Char Matcher::PrevChar(std::size_t pos) {
+  const std::size_t start = PrevCharStart(pos);
+  std::size_t length;
+  return DecodeAt(s_, n_, start, length);
+}
+
+bool Matcher::IsBoundaryFrom(std::size_t pos, std::size_t known) const {
+  std::size_t high = 0;
+  while (pos > known && s_[pos - 1] >= 0x80) {
+    --pos;
+    ++high;
+  }
+  return high % 2 == 0;
+}
+
+bool Matcher::AtBol(std::size_t pos) {
+  if (pos == 0) return true;
+  if (!p_.multiline) return false;
+  const unsigned char last = s_[pos - 1];
+  if (last != '\r' && last != '\n') return false;
+  return PrevChar(pos) == last;
+}
+
+bool Matcher::AtEol(std::size_t pos) const {
+  if (pos >= n_) return true;
+  return p_.multiline && (s_[pos] == '\r' || s_[pos] == '\n');
+}
+
+bool Matcher::AtWordBoundary(std::size_t pos) {
+  const bool before = pos > 0 && s_[pos - 1] < 0x80 && IsWordChar(PrevChar(pos));
+  const bool after = pos < n_ && IsWordChar(s_[pos]);
+  return before != after;
+}
+
+bool Matcher::BackrefAt(std::size_t& pos, int group) const {
+  const std::int32_t begin = caps_[2 * group], end = caps_[2 * group + 1];
+  if (begin < 0 || end < 0) return true;  // a group that took no part matches empty
+  const std::size_t length = std::size_t(end - begin);
+  if (n_ - pos < length) return false;
+  const unsigned char* want = s_ + begin;
+  const unsigned char* have = s_ + pos;
+  if (!p_.ignoreCase) {
+    if (std::memcmp(want, have, length) != 0) return false;
+  } else {
+    for (std::size_t i = 0; i < length; ++i) {
+      if (want[i] >= 0x80) {
+        if (want[i] != have[i] || (i + 1 < length && want[i + 1] != have[i + 1])) return false;
+        ++i;
+      } else if (FoldAscii(want[i]) != FoldAscii(have[i])) {
+        return false;
+      }
+    }
+  }
+  pos += length;
+  return true;
+}
+
+void Matcher::SetLoopCapture(std::uint32_t group, std::size_t end) {
+  caps_[2 * group] = std::int32_t(PrevCharStart(end));
+  caps_[2 * group + 1] = std::int32_t(end);
+}
+
+Status Matcher::Find(std::size_t from, std::vector<std::int32_t>& captures) {
+  std::size_t start = from;
+  while (start <= n_) {
+    if (!p_.anyStart) {
+      // Skip to the next character that can begin a match.
+      std::size_t q;
+      for (;;) {
+        if (start >= n_) return Status::kNoMatch;
+        if (p_.singleFirstByte >= 0) {
+          const void* hit = std::memchr(s_ + start, p_.singleFirstByte, n_ - start);
+          if (!hit) return Status::kNoMatch;
+          q = std::size_t(static_cast<const unsigned char*>(hit) - s_);
+        } else {
+          q = start;
+          while (q < n_ && !p_.firstBytes[s_[q]]) ++q;
+          if (q >= n_) return Status::kNoMatch;
+        }
+        if (!IsBoundaryFrom(q, start)) {
+          start = q + 1;  // q is the second byte of a pair
+          continue;
+        }
+        if (!p_.prefix.empty() &&
+            (n_ - q < p_.prefix.size() ||
+             std::memcmp(s_ + q, p_.prefix.data(), p_.prefix.size()) != 0)) {
+          start = q + CharLength(q);
+          continue;
+        }
+        break;
+      }
+      start = q;
+    }
+    if (Run(start)) {
+      captures = caps_;
+      return Status::kMatch;
+    }
+    if (limitHit_) return Status::kLimitHit;
+    if (start >= n_) break;
+    start += CharLength(start);
+  }
+  return Status::kNoMatch;
+}
+
+bool Matcher::Run(std::size_t start) {
+  const Inst* code = p_.code.data();
+  std::uint32_t pc = 0;
+  std::size_t pos = start;
+  stack_.clear();
+  looks_.clear();
+  std::fill(caps_.begin(), caps_.end(), -1);
+
+  for (;;) {
+    if (--steps_ < 0) {
+      limitHit_ = true;
+      return false;
+    }
+    const Inst& in = code[pc];
+    switch (in.op) {
+      case Op::kChar: {
+        if (pos >= n_) goto fail;
+        std::size_t length;
+        if (DecodeAt(s_, n_, pos, length) != in.a) goto fail;
+        pos += length;
+        ++pc;
+        continue;
+      }
+      case Op::kCharFold: {
+        if (pos >= n_ || FoldAscii(s_[pos]) != in.a) goto fail;
+        ++pos;
+        ++pc;
+        continue;
+      }
+      case Op::kString: {
+        if (n_ - pos < in.b || std::memcmp(s_ + pos, p_.literals.data() + in.a, in.b) != 0) {
+          goto fail;
+        }
+        pos += in.b;
+        ++pc;
+        continue;
+      }
+      case Op::kStringFold: {
+        if (n_ - pos < in.b) goto fail;
+        const char* lit = p_.literals.data() + in.a;
+        const char* fold = p_.foldMask.data() + in.a;
+        for (std::uint32_t i = 0; i < in.b; ++i) {
+          const unsigned char have = s_[pos + i];
+          if ((fold[i] ? FoldAscii(have) : have) != static_cast<unsigned char>(lit[i])) goto fail;
+        }
+        pos += in.b;
+        ++pc;
+        continue;
+      }
+      case Op::kAny: {
+        if (pos >= n_ || s_[pos] == '\n') goto fail;
+        pos += CharLength(pos);
+        ++pc;
+        continue;
+      }
+      case Op::kClass: {
+        if (pos >= n_) goto fail;
+        std::size_t length;
+        if (!p_.classes[in.a].Test(DecodeAt(s_, n_, pos, length))) goto fail;
+        pos += length;
+        ++pc;
+        continue;
+      }
+      case Op::kBol:
+        if (!AtBol(pos)) goto fail;
+        ++pc;
+        continue;
+      case Op::kEol:
+        if (!AtEol(pos)) goto fail;
+        ++pc;
+        continue;
+      case Op::kWordBoundary:
+        if (!AtWordBoundary(pos)) goto fail;
+        ++pc;
+        continue;
+      case Op::kNotWordBoundary:
+        if (AtWordBoundary(pos)) goto fail;
+        ++pc;
+        continue;
+      case Op::kJump:
+        pc = in.a;
+        continue;
+      case Op::kSplit:
+        if (!Push(kBranch, in.b, std::uint32_t(pos), 0)) return false;
+        pc = in.a;
+        continue;
+      case Op::kSave:
+        if (!Push(kRestoreCapture, 0, in.a, std::uint32_t(caps_[in.a]))) return false;
+        caps_[in.a] = std::int32_t(pos);
+        ++pc;
+        continue;
+      case Op::kBackref:
+        if (!BackrefAt(pos, int(in.a))) goto fail;
+        ++pc;
+        continue;
+      case Op::kLookahead:
+        if (!Push(in.a ? kLookNegative : kLookPositive, in.b, std::uint32_t(pos), 0)) return false;
+        looks_.push_back(std::uint32_t(stack_.size() - 1));
+        ++pc;
+        continue;
+      case Op::kLookEnd: {
+        const std::uint32_t at = looks_.back();
+        looks_.pop_back();
+        const Frame barrier = stack_[at];
+        if (barrier.kind == kLookPositive) {
+          // The lookahead is atomic: drop its choice points, keep the undo
+          // records of what it captured.
+          std::size_t keep = at;
+          for (std::size_t i = at + 1; i < stack_.size(); ++i) {
+            const FrameKind kind = stack_[i].kind;
+            if (kind == kRestoreCapture || kind == kRestoreCounter || kind == kRestoreMark) {
+              stack_[keep++] = stack_[i];
+            }
+          }
+          stack_.resize(keep);
+          pos = barrier.a;
+          pc = barrier.pc;
+          continue;
+        }
+        // A negative lookahead whose body matched: undo it all, then fail.
+        while (stack_.size() > at + 1) {
+          const Frame& f = stack_.back();
+          if (f.kind == kRestoreCapture) caps_[f.a] = std::int32_t(f.b);
+          else if (f.kind == kRestoreCounter) counters_[f.a] = f.b;
+          else if (f.kind == kRestoreMark) marks_[f.a] = f.b;
+          stack_.pop_back();
+        }
+        stack_.pop_back();
+        goto fail;
+      }
+      case Op::kRepeatInit:
+        if (!Push(kRestoreCounter, 0, in.a, counters_[in.a])) return false;
+        counters_[in.a] = 0;
+        ++pc;
+        continue;
+      case Op::kRepeatTest: {
+        const std::uint32_t count = counters_[in.a];
+        if (count < in.c) {
+          ++pc;
+        } else if (count >= in.d) {
+          pc = in.b;
+        } else if (in.greedy) {
+          if (!Push(kBranch, in.b, std::uint32_t(pos), 0)) return false;
+          ++pc;
+        } else {
+          if (!Push(kBranch, pc + 1, std::uint32_t(pos), 0)) return false;
+          pc = in.b;
+        }
+        continue;
+      }
+      case Op::kRepeatInc: {
+        std::uint32_t& count = counters_[in.a];
+        if (count < in.c || in.d != kUnbounded) {
+          if (!Push(kRestoreCounter, 0, in.a, count)) return false;
+          ++count;
+        }
+        ++pc;
+        continue;
+      }
+      case Op::kMarkPos:
+        if (!Push(kRestoreMark, 0, in.a, marks_[in.a])) return false;
+        marks_[in.a] = std::uint32_t(pos);
+        ++pc;
+        continue;
+      case Op::kCheckPos:
+        // An iteration beyond the minimum that matched empty ends the loop
+        // as a failure, so empty iterations cannot repeat forever.
+        if (marks_[in.a] == pos && (in.b == 0xFFFFFFFFu || counters_[in.b] >= in.c)) goto fail;
+        ++pc;
+        continue;
+      case Op::kCharLoop: {
+        const CharClass& set = p_.classes[in.a];
+        const std::size_t runStart = pos;
+        std::size_t p = pos, minPos = pos;
+        std::uint32_t count = 0;
+        const std::uint32_t want = in.greedy ? in.d : in.c;
+        while (count < want && p < n_) {
+          std::size_t length;
+          if (!set.Test(DecodeAt(s_, n_, p, length))) break;
+          p += length;
+          if (++count == in.c) minPos = p;
+        }
+        steps_ -= std::int64_t((p - runStart) >> 3);
+        if (count < in.c) goto fail;
+        if (in.c == 0) minPos = runStart;
+        if (in.e) {
+          if (!Push(kRestoreCapture, 0, 2 * in.e, std::uint32_t(caps_[2 * in.e]))) return false;
+          if (!Push(kRestoreCapture, 0, 2 * in.e + 1, std::uint32_t(caps_[2 * in.e + 1]))) {
+            return false;
+          }
+          if (count > 0) SetLoopCapture(in.e, p);
+        }
+        if (in.greedy) {
+          if (p > minPos && !Push(kGreedyLoop, pc, std::uint32_t(p), std::uint32_t(minPos))) {
+            return false;
+          }
+        } else if (count < in.d) {
+          if (!Push(kLazyLoop, pc, std::uint32_t(p), count)) return false;
+        }
+        pos = p;
+        ++pc;
+        continue;
+      }
+      case Op::kMatch:
+        caps_[0] = std::int32_t(start);
+        caps_[1] = std::int32_t(pos);
+        return true;
+    }
+
+  fail:
+    for (;;) {
+      if (stack_.empty()) return false;
+      if (--steps_ < 0) {
+        limitHit_ = true;
+        return false;
+      }
+      Frame& f = stack_.back();
+      switch (f.kind) {
+        case kBranch:
+          pc = f.pc;
+          pos = f.a;
+          stack_.pop_back();
+          goto resume;
+        case kRestoreCapture:
+          caps_[f.a] = std::int32_t(f.b);
+          stack_.pop_back();
+          continue;
+        case kRestoreCounter:
+          counters_[f.a] = f.b;
+          stack_.pop_back();
+          continue;
+        case kRestoreMark:
+          marks_[f.a] = f.b;
+          stack_.pop_back();
+          continue;
+        case kLookPositive:
+          looks_.pop_back();
+          stack_.pop_back();
+          continue;
+        case kLookNegative:
+          // The body found no match: the negative lookahead holds.
+          pc = f.pc;
+          pos = f.a;
+          looks_.pop_back();
+          stack_.pop_back();
+          goto resume;
+        case kGreedyLoop: {
+          const Inst& loop = code[f.pc];
+          const std::size_t end = f.a, floor = f.b;
+          std::size_t back;
+          if (loop.f >= 0) {
+            // Give back straight to the last place where what follows can begin.
+            back = end;
+            bool found = false;
+            while (back > floor) {
+              --back;
+              if (s_[back] == loop.f && (back == floor || s_[back - 1] < 0x80 || !IsTrail(back))) {
+                found = true;
+                break;
+              }
+            }
+            steps_ -= std::int64_t((end - back) >> 3);
+            if (!found) {
+              stack_.pop_back();
+              continue;
+            }
+          } else {
+            back = PrevCharStart(end);
+          }
+          pc = f.pc + 1;
+          pos = back;
+          if (back > floor) {
+            f.a = std::uint32_t(back);
+            if (loop.e) SetLoopCapture(loop.e, back);
+            goto resume;
+          }
+          stack_.pop_back();
+          if (loop.e) {
+            if (loop.c > 0) {
+              SetLoopCapture(loop.e, back);
+            } else {
+              // No iteration left: the capture goes back to what it was.
+              for (int k = 0; k < 2; ++k) {
+                caps_[stack_.back().a] = std::int32_t(stack_.back().b);
+                stack_.pop_back();
+              }
+            }
+          }
+          goto resume;
+        }
+        case kLazyLoop: {
+          const Inst& loop = code[f.pc];
+          const std::size_t at = f.a;
+          if (f.b >= loop.d || at >= n_) {
+            stack_.pop_back();
+            continue;
+          }
+          std::size_t length;
+          if (!p_.classes[loop.a].Test(DecodeAt(s_, n_, at, length))) {
+            stack_.pop_back();
+            continue;
+          }
+          std::size_t next = at + length;
+          if (loop.f >= 0 && loop.d == kUnbounded && (next >= n_ || s_[next] != loop.f)) {
+            // Run on to the next place where what follows can begin.
+            const int kind = p_.classKinds[loop.a];
+            std::size_t q = next;
+            bool found = false;
+            if (kind != 0) {
+              std::size_t from = next;
+              while (from < n_) {
+                const void* hit = std::memchr(s_ + from, loop.f, n_ - from);
+                if (!hit) break;
+                q = std::size_t(static_cast<const unsigned char*>(hit) - s_);
+                if (IsBoundaryFrom(q, next)) {
+                  found = true;
+                  break;
+                }
+                from = q + 1;
+              }
+              if (found && kind == 1) {
+                // "." stops at a line feed that begins a character.
+                std::size_t from2 = next;
+                while (from2 < q) {
+                  const void* nl = std::memchr(s_ + from2, '\n', q - from2);
+                  if (!nl) break;
+                  const std::size_t r = std::size_t(static_cast<const unsigned char*>(nl) - s_);
+                  if (IsBoundaryFrom(r, next)) {
+                    found = false;
+                    break;
+                  }
+                  from2 = r + 1;
+                }
+              }
+            } else {
+              const CharClass& set = p_.classes[loop.a];
+              while (q < n_ && s_[q] != loop.f) {
+                std::size_t len2;
+                if (!set.Test(DecodeAt(s_, n_, q, len2))) break;
+                q += len2;
+              }
+              found = q < n_ && s_[q] == loop.f;
+            }
+            steps_ -= std::int64_t((q - next) >> 3);
+            if (!found) {
+              stack_.pop_back();
+              continue;
+            }
+            next = q;
+          }
+          f.a = std::uint32_t(next);
+          if (f.b < 0xFFFFFFFFu) ++f.b;
+          if (loop.e) SetLoopCapture(loop.e, next);
+          pc = f.pc + 1;
+          pos = next;
+          goto resume;
+        }
+      }
+    }
+  resume:;
+  }
+}
+
+}  // namespace regex

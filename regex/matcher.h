@@ -1,0 +1,80 @@
+// Runs a compiled program over one subject: a backtracking matcher whose
+// stack lives on the heap and whose work is counted against a step budget.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "regex/program.h"
+
+namespace regex {
+
+enum class Status { kMatch, kNoMatch, kLimitHit };
+
+// The step budget of one execution (all the matches of one subject): enough
+// for every pattern of the program to run linear-time work with a wide
+// margin, small enough that catastrophic backtracking ends in about a second.
+inline constexpr std::int64_t kBaseSteps = 1 << 20;
+inline constexpr std::int64_t kStepsPerByte = 1000;
+// The backtracking stack's limit in frames (16 bytes each).
+inline constexpr std::size_t kBaseFrames = 1 << 22;
+inline constexpr std::size_t kFramesPerByte = 1;
+// Subjects beyond this are refused (positions are kept in 32 bits).
+inline constexpr std::size_t kMaxSubject = 0x7FFFFFF0u;
+
+class Matcher {
+ public:
+  Matcher(const Program& program, std::string_view subject);
+
+  // The first match that begins at or after `from` (a character boundary).
+  // `captures` gets 2 * (groups + 1) byte offsets, -1 for a group that took
+  // no part. The budget is shared by all calls on one Matcher.
+  Status Find(std::size_t from, std::vector<std::int32_t>& captures);
+
+  // The length of the character at `pos` (1 at the end).
+  std::size_t CharLength(std::size_t pos) const {
+    return (pos + 1 < n_ && s_[pos] >= 0x80) ? 2 : 1;
+  }
+
+ private:
+  enum FrameKind : std::uint32_t {
+    kBranch, kRestoreCapture, kRestoreCounter, kRestoreMark, kLookPositive, kLookNegative,
+    kGreedyLoop, kLazyLoop,
+  };
+  struct Frame {
+    FrameKind kind;
+    std::uint32_t pc;
+    std::uint32_t a;
+    std::uint32_t b;
+  };
+
+  bool Run(std::size_t start);  // false: no match here (or the limit was hit)
+  bool Push(FrameKind kind, std::uint32_t pc, std::uint32_t a, std::uint32_t b);
+  bool IsTrail(std::size_t pos);
+  // Previous character of the boundary `pos` (> 0).
+  Char PrevChar(std::size_t pos);
+  std::size_t PrevCharStart(std::size_t pos);
+  // True when `pos` begins a character, given that `known` <= pos does.
+  bool IsBoundaryFrom(std::size_t pos, std::size_t known) const;
+  bool AtBol(std::size_t pos);
+  bool AtEol(std::size_t pos) const;
+  bool AtWordBoundary(std::size_t pos);
+  bool BackrefAt(std::size_t& pos, int group) const;
+  void SetLoopCapture(std::uint32_t group, std::size_t end);
+
+  const Program& p_;
+  const unsigned char* s_;
+  std::size_t n_;
+  std::int64_t steps_;
+  std::size_t frameLimit_;
+  bool limitHit_ = false;
+  std::vector<Frame> stack_;
+  std::vector<std::uint32_t> looks_;  // stack indexes of the open lookaheads
+  std::vector<std::int32_t> caps_;
+  std::vector<std::uint32_t> counters_;
+  std::vector<std::uint32_t> marks_;
+  std::vector<std::uint8_t> trail_;  // built on first need: 1 bit per byte
+};
+
+}  // namespace regex

@@ -1,0 +1,71 @@
+// The compiled form of a pattern: a flat list of instructions for the
+// backtracking matcher, plus what the scanner needs to skip ahead.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "regex/char_class.h"
+
+namespace regex {
+
+enum class Op : std::uint8_t {
+  kChar,        // a: character value
+  kCharFold,    // a: lower-case ASCII letter, either case matches
+  kString,      // a: offset in literals, b: byte length (whole characters)
+  kStringFold,  // as kString; folded bytes are lower-case, fold flags in foldMask
+  kAny,         // any character but "\n"
+  kClass,       // a: class index
+  kBol,
+  kEol,
+  kWordBoundary,
+  kNotWordBoundary,
+  kJump,   // a: target
+  kSplit,  // a: tried first, b: tried on backtracking
+  kSave,   // a: capture slot
+  kBackref,      // a: group
+  kLookahead,    // a: 1 when negative, b: index after the matching kLookEnd
+  kLookEnd,
+  kRepeatInit,   // a: counter
+  kRepeatTest,   // a: counter, b: exit, c: min, d: max, greedy
+  kRepeatInc,    // a: counter, c: min, d: max
+  kMarkPos,      // a: position register
+  kCheckPos,     // a: position register, b: counter or -1, c: min
+  kCharLoop,     // a: class index, c: min, d: max, e: group or 0, f: next byte or -1, greedy
+  kMatch,
+};
+
+inline constexpr std::uint32_t kUnbounded = 0xFFFFFFFFu;
+
+struct Inst {
+  Op op;
+  bool greedy = true;
+  std::uint32_t a = 0, b = 0, c = 0, d = 0, e = 0;
+  std::int32_t f = -1;
+};
+
+struct Program {
+  std::vector<Inst> code;
+  std::vector<CharClass> classes;
+  std::vector<std::uint8_t> classKinds;  // CharClass::Kind of each class
+  std::string literals;
+  std::string foldMask;  // per byte of literals: 1 where the byte is folded
+  int groups = 0;        // capture groups, not counting the whole match
+  int counters = 0;
+  int positions = 0;
+  bool ignoreCase = false;
+  bool multiline = false;
+  // Scanning: a match can only begin with a byte flagged here, unless
+  // `anyStart` (the pattern can match empty, or starts with a backreference).
+  bool anyStart = true;
+  bool firstBytes[256] = {};
+  int singleFirstByte = -1;  // the only possible first byte, or -1
+  std::string prefix;        // a literal (case-sensitive) every match begins with
+};
+
+// Parses and compiles `pattern`. False when the pattern is invalid.
+bool CompilePattern(std::string_view pattern, bool ignoreCase, bool multiline, Program& out);
+
+}  // namespace regex
