@@ -1,0 +1,154 @@
+// InetFetch over the WinInet API: the calls in their order, nothing clever.
+#include <windows.h>
+#include <wininet.h>
+
+#include <atomic>
+
+#include "http/headers.h"
+#include "http/inet_fetch.h"
+#include "http/request_rules.h"
+
+namespace http {
+
+namespace {
+
+// A WinInet handle with one owner; Close may come from the cancelling thread.
+class InetHandle {
+ public:
+  InetHandle() = default;
+  ~InetHandle() { Close(); }
+  InetHandle(const InetHandle&) = delete;
+  InetHandle& operator=(const InetHandle&) = delete;
+  void Reset(HINTERNET h) {
+    Close();
+    handle_.store(h);
+  }
+  HINTERNET get() const { return handle_.load(); }
+  explicit operator bool() const { return get() != nullptr; }
+  void Close() {
+    if (HINTERNET h = handle_.exchange(nullptr)) InternetCloseHandle(h);
+  }
+
+ private:
+  std::atomic<HINTERNET> handle_{nullptr};
+};
+
+// Destroyed in reverse order: request, connection, internet.
+struct Exchange {
+  InetHandle internet;
+  InetHandle connection;
+  InetHandle request;
+};
+
+constexpr DWORD kReadChunk = 1024;
+constexpr DWORD kHeaderBuffer = 5000;
+
+}  // namespace
+
+Bytes InetFetch(const Text& url) {
+  RequestOptions options;
+  return InetFetch(url, options);
+}
+
+Bytes InetFetch(const Text& url, RequestOptions& o) {
+  const int method = o.method.value_or(0);
+  const Text postText = o.postText.value_or(Text());
+  const bool cookiesGiven = o.cookies.has_value();
+  const bool noRedirect = o.noRedirect.value_or(false);
+  const Text proxy = o.proxy.value_or(Text());
+  const bool mergeCookies = o.mergeCookies.value_or(true);
+  const bool addDefaultHeaders = o.addDefaultHeaders.value_or(true);
+  const bool normaliseHeaders = o.normaliseHeaders.value_or(true);
+  const Text headers = o.headers.value_or(Text());
+  CancelToken* cancel = o.cancel;
+
+  const bool secure = IsSecureUrl(url);
+  const Text agent = InetAgent(headers);
+  const Text proxyList = ProxyList(proxy, secure);
+
+  Exchange x;
+  if (proxy.empty()) {
+    x.internet.Reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+  } else {
+    x.internet.Reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PROXY, proxyList.c_str(), "", 0));
+  }
+  if (!x.internet) return Bytes();
+  // WinInet's receive time-out is otherwise the platform's, and Wine's is
+  // infinite: one silent server would hold the caller for good.
+  DWORD timeout = DWORD(InetTimeoutMs(o.timeoutSeconds.value_or(0)));
+  for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+                       INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT}) {
+    InternetSetOptionA(x.internet.get(), option, &timeout, sizeof timeout);
+  }
+
+  const Text host = UrlHost(url, false);
+  x.connection.Reset(InternetConnectA(x.internet.get(), host.c_str(), INTERNET_PORT(UrlPort(url)), nullptr, nullptr,
+                                      INTERNET_SERVICE_HTTP, 0, 0));
+  if (!x.connection) return Bytes();
+
+  const Text verb = MethodName(method);
+  const Text path = UrlPath(url);
+  x.request.Reset(HttpOpenRequestA(x.connection.get(), verb.c_str(), path.c_str(), "HTTP/1.1", nullptr, nullptr,
+                                   InetRequestFlags(cookiesGiven, noRedirect, secure), 0));
+  if (!x.request) return Bytes();
+  DWORD securityFlags = 0x0001F380;
+  InternetSetOptionA(x.request.get(), INTERNET_OPTION_SECURITY_FLAGS, &securityFlags, sizeof securityFlags);
+
+  const Text block =
+      InetHeaderBlock(headers, url, method, o.cookies.value_or(Text()), addDefaultHeaders, normaliseHeaders);
+  Bytes postBytes = o.postBytes.value_or(Bytes());
+  if (method != 0 && postBytes.empty()) postBytes.assign(postText.begin(), postText.end());
+
+  // From here a cancel closes the request handle, which ends a blocked call
+  // where the platform allows it.
+  CancelRegistration closer(cancel, [&x] { x.request.Close(); });
+  if (IsCancelled(cancel)) return Bytes();
+
+  // The result of the send is not examined: a failed send reads nothing.
+  if (method == 0) {
+    HttpSendRequestA(x.request.get(), block.c_str(), DWORD(block.size()), const_cast<char*>(""), 0);
+  } else {
+    HttpSendRequestA(x.request.get(), block.c_str(), DWORD(block.size()),
+                     postBytes.empty() ? nullptr : postBytes.data(), DWORD(postBytes.size()));
+  }
+
+  Bytes body;
+  std::uint8_t buffer[kReadChunk];
+  for (;;) {
+    if (cancel && !cancel->Checkpoint()) break;
+    DWORD read = 0;
+    if (!InternetReadFile(x.request.get(), buffer, kReadChunk, &read) || read == 0) break;
+    body.insert(body.end(), buffer, buffer + read);
+  }
+  if (IsCancelled(cancel)) return Bytes();
+
+  // A header block that does not fit the first buffer is asked for again
+  // with the size WinInet reports, so its cookies are not lost.
+  Text responseHeaders(kHeaderBuffer, ' ');
+  DWORD size = kHeaderBuffer;
+  if (HttpQueryInfoA(x.request.get(), HTTP_QUERY_RAW_HEADERS_CRLF, &responseHeaders[0], &size, nullptr)) {
+    responseHeaders = core::TextFromBytes(std::string_view(responseHeaders.data(), size));
+  } else if (GetLastError() == ERROR_INSUFFICIENT_BUFFER && size > kHeaderBuffer) {
+    Text whole(size, '\0');
+    if (HttpQueryInfoA(x.request.get(), HTTP_QUERY_RAW_HEADERS_CRLF, &whole[0], &size, nullptr)) {
+      responseHeaders = core::TextFromBytes(std::string_view(whole.data(), size));
+    }
+  }
+  x.request.Close();
+  x.connection.Close();
+  x.internet.Close();
+
+  Text responseCookies;
+  AppendSetCookies(responseHeaders, responseCookies);
+  std::optional<Text> cookies = o.cookies;
+  if (mergeCookies && cookies) responseCookies = MergeCookies(*cookies, responseCookies);
+
+  o.headers = block;
+  if (method != 0) o.postBytes = postBytes;
+  if (cookies) o.cookies = cookies;
+  if (o.responseHeaders) *o.responseHeaders = responseHeaders;
+  if (o.responseCookies) *o.responseCookies = responseCookies;
+  return body;
+}
+
+}  // namespace http

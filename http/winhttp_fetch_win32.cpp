@@ -1,0 +1,226 @@
+// WinHttpFetch over the WinHTTP API: the calls in their order, nothing clever.
+#include <windows.h>
+#include <winhttp.h>
+
+#include <atomic>
+
+#include "core/encoding.h"
+#include "http/charset.h"
+#include "http/headers.h"
+#include "http/request_rules.h"
+#include "http/winhttp_fetch.h"
+
+namespace http {
+
+namespace {
+
+// A WinHTTP handle with one owner. Close may come from the cancelling
+// thread: the exchange then finds a null handle and its calls fail.
+class WinHttpHandle {
+ public:
+  WinHttpHandle() = default;
+  ~WinHttpHandle() { Close(); }
+  WinHttpHandle(const WinHttpHandle&) = delete;
+  WinHttpHandle& operator=(const WinHttpHandle&) = delete;
+  void Reset(HINTERNET h) {
+    Close();
+    handle_.store(h);
+  }
+  HINTERNET get() const { return handle_.load(); }
+  explicit operator bool() const { return get() != nullptr; }
+  void Close() {
+    if (HINTERNET h = handle_.exchange(nullptr)) WinHttpCloseHandle(h);
+  }
+
+ private:
+  std::atomic<HINTERNET> handle_{nullptr};
+};
+
+std::wstring Wide(const Text& text) {
+  const core::Wide w = core::GbkToWide(text);
+  return std::wstring(w.begin(), w.end());
+}
+
+bool SetDword(HINTERNET h, DWORD option, DWORD value) {
+  return WinHttpSetOption(h, option, &value, sizeof value) != FALSE;
+}
+
+// Everything WinHttpFetch holds for one call; the destructors close the
+// handles request first, then connection, then session.
+struct Exchange {
+  WinHttpHandle session;
+  WinHttpHandle connection;
+  WinHttpHandle request;
+};
+
+// Lets the thread's pending window messages be processed.
+void PumpMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {  // not ours to take: leave it for the loop
+      PostQuitMessage(int(msg.wParam));
+      return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+}  // namespace
+
+Text WinHttpFetch(const Text& url) {
+  RequestOptions options;
+  return WinHttpFetch(url, options);
+}
+
+Text WinHttpFetch(const Text& url, RequestOptions& o) {
+  const int method = o.method.value_or(0);
+  const Text postText = o.postText.value_or(Text());
+  const Text cookies = o.cookies.value_or(Text());
+  const Text headers = o.headers.value_or(Text());
+  const bool noRedirect = o.noRedirect.value_or(false);
+  const Text userName = o.userName.value_or(Text());
+  const Text userPassword = o.userPassword.value_or(Text());
+  const Text proxy = o.proxy.value_or(Text());
+  const Text proxyUser = o.proxyUser.value_or(Text());
+  const Text proxyPassword = o.proxyPassword.value_or(Text());
+  const bool mergeCookies = o.mergeCookies.value_or(true);
+  const bool addDefaultHeaders = o.addDefaultHeaders.value_or(true);
+  const bool normaliseHeaders = o.normaliseHeaders.value_or(true);
+  const Bytes postBytes = o.postBytes.value_or(Bytes());
+  CancelToken* cancel = o.cancel;
+
+  Exchange x;
+  auto fail = [&](const char* errorText) {
+    if (o.statusText && !IsCancelled(cancel)) *o.statusText = errorText;
+    return Text();
+  };
+
+  if (!WinHttpCheckPlatform()) return fail("700 当前系统不支持WinHttp服务!");
+
+  const std::wstring wideUrl = Wide(url);
+  URL_COMPONENTS parts = {};
+  parts.dwStructSize = sizeof parts;
+  parts.dwSchemeLength = DWORD(-1);
+  parts.dwHostNameLength = DWORD(-1);
+  parts.dwUrlPathLength = DWORD(-1);
+  parts.dwExtraInfoLength = DWORD(-1);
+  if (!WinHttpCrackUrl(wideUrl.c_str(), 0, 0, &parts)) return fail("701 解析URL地址失败!");
+  const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
+  const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+  std::wstring object(parts.lpszUrlPath, parts.dwUrlPathLength);
+  object.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+  if (parts.dwUrlPathLength == 0) object = L"/" + object;
+
+  const std::wstring proxyName = Wide(ProxyList(proxy, secure));
+  x.session.Reset(WinHttpOpen(nullptr, proxy.empty() ? WINHTTP_ACCESS_TYPE_NO_PROXY : WINHTTP_ACCESS_TYPE_NAMED_PROXY,
+                              proxy.empty() ? WINHTTP_NO_PROXY_NAME : proxyName.c_str(), WINHTTP_NO_PROXY_BYPASS, 0));
+  if (!x.session) return fail("702 创建WinHttp会话失败!");
+
+  const int t = WinHttpTimeoutMs(o.timeoutSeconds.value_or(0));
+  if (!WinHttpSetTimeouts(x.session.get(), t, t, t, t)) return fail("705 设置超时时间失败!");
+
+  x.connection.Reset(WinHttpConnect(x.session.get(), host.c_str(), parts.nPort, 0));
+  if (!x.connection) return fail("703 创建WinHttp连接失败!");
+
+  const std::wstring verb = Wide(MethodName(method));
+  x.request.Reset(WinHttpOpenRequest(x.connection.get(), verb.c_str(), object.c_str(), nullptr,
+                                     WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                     secure ? WINHTTP_FLAG_SECURE : 0));
+  if (!x.request) return fail("704 创建WinHttp请求失败!");
+  // Wine ignores the receive time-out of WinHttpSetTimeouts; this option
+  // holds it there and is the same value on Windows.
+  SetDword(x.request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, DWORD(t));
+
+  if (!userName.empty() && !userPassword.empty()) {
+    if (!WinHttpSetCredentials(x.request.get(), WINHTTP_AUTH_TARGET_SERVER, WINHTTP_AUTH_SCHEME_BASIC,
+                               Wide(userName).c_str(), Wide(userPassword).c_str(), nullptr)) {
+      return fail("707 设置代理凭证失败!");
+    }
+  }
+  if (!proxyUser.empty() && !proxyPassword.empty()) {
+    if (!WinHttpSetCredentials(x.request.get(), WINHTTP_AUTH_TARGET_PROXY, WINHTTP_AUTH_SCHEME_BASIC,
+                               Wide(proxyUser).c_str(), Wide(proxyPassword).c_str(), nullptr)) {
+      return fail("707 设置代理凭证失败!");
+    }
+  }
+  // Certificate problems never stop a fetch, for http and https alike.
+  if (!SetDword(x.request.get(), WINHTTP_OPTION_SECURITY_FLAGS, 0x3300)) {
+    return fail("忽略错误/证书错误  失败！");
+  }
+  // Without cookies of the caller WinHTTP neither stores nor sends its own;
+  // with them it keeps its cookie handling, which carries cookies a redirect sets.
+  if (cookies.empty() && !SetDword(x.request.get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_COOKIES)) {
+    return fail("708 禁止自动设置Cookies失败!");
+  }
+  if (noRedirect && !SetDword(x.request.get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_REDIRECTS)) {
+    return fail("709 重定向设置失败!");
+  }
+
+  const Text block = WinHttpHeaderBlock(headers, cookies, method, addDefaultHeaders, normaliseHeaders);
+  if (!block.empty()) {
+    const std::wstring wideBlock = Wide(block);
+    if (!WinHttpAddRequestHeaders(x.request.get(), wideBlock.c_str(), DWORD(wideBlock.size()),
+                                  WINHTTP_ADDREQ_FLAG_ADD)) {
+      return fail("710 设置协议头失败!");
+    }
+  }
+
+  // From here a cancel closes the request handle, which ends a blocked call
+  // where the platform allows it.
+  CancelRegistration closer(cancel, [&x] { x.request.Close(); });
+  if (IsCancelled(cancel)) return Text();
+
+  const Bytes body = !postBytes.empty() ? postBytes : Bytes(postText.begin(), postText.end());
+  LPVOID bodyData = body.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<std::uint8_t*>(body.data());
+  if (!WinHttpSendRequest(x.request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, bodyData, DWORD(body.size()),
+                          DWORD(body.size()), 0)) {
+    return fail("711 发送请求失败!");
+  }
+  if (!WinHttpReceiveResponse(x.request.get(), nullptr)) return fail("712 服务器未响应!");
+
+  Bytes received;
+  std::vector<std::uint8_t> chunk;
+  for (;;) {
+    if (cancel && !cancel->Checkpoint()) return Text();
+    DWORD available = 0;
+    if (!WinHttpQueryDataAvailable(x.request.get(), &available) || available < 1) break;
+    chunk.assign(available, 0);
+    DWORD read = 0;
+    if (!WinHttpReadData(x.request.get(), chunk.data(), available, &read)) {
+      if (o.statusText && !IsCancelled(cancel)) *o.statusText = "713 读取数据失败!";
+      break;
+    }
+    // One growing buffer: insert at the end is amortised, never quadratic.
+    received.insert(received.end(), chunk.begin(), chunk.begin() + read);
+  }
+  if (IsCancelled(cancel)) return Text();
+
+  DWORD size = 0;
+  WinHttpQueryHeaders(x.request.get(), WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX, nullptr, &size,
+                      WINHTTP_NO_HEADER_INDEX);
+  Bytes raw(size, 0);
+  if (size == 0 || !WinHttpQueryHeaders(x.request.get(), WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX,
+                                        raw.data(), &size, WINHTTP_NO_HEADER_INDEX)) {
+    return Text();
+  }
+  const Text headerText = Utf16ToText(raw);
+  if (o.responseHeaders) *o.responseHeaders = headerText;
+  if (o.statusText) *o.statusText = StatusTextOf(headerText);
+
+  Text responseCookies = o.responseCookies ? *o.responseCookies : Text();
+  AppendSetCookies(headerText, responseCookies);
+  if (o.location) LastLocation(headerText, *o.location);
+  for (size_t lines = core::Split(headerText, "\r\n").size(); lines > 0; --lines) PumpMessages();
+  if (mergeCookies && !cookies.empty()) {
+    Text merged = cookies;
+    responseCookies = MergeCookies(merged, responseCookies);
+    o.cookies = merged;
+  }
+  if (o.responseCookies) *o.responseCookies = responseCookies;
+  if (o.responseBody) *o.responseBody = received;
+  PumpMessages();
+  return DecodePageText(received, core::TextFromBytes(received));
+}
+
+}  // namespace http
