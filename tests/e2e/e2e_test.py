@@ -1,0 +1,407 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the real hotarticles.exe under Wine.
+
+Each case scripts the loopback test server (tools/test_server.py) as hot
+lists, search engine, news site and image hosts, runs the program with --auto
+in a fresh or reused run directory, and checks the exact article files and
+bytes, the pictures, the history file, the log lines the program prints on
+standard output, and which addresses were and were not requested.
+
+    e2e_test.py --exe build/win32/app/hotarticles.exe [--results FILE] [-k NAME]
+
+Needs a display and the Wine prefix (./test prepares both); writes its
+results in the GoogleTest XML shape so ./test counts them.
+"""
+
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+import urllib.request
+from xml.sax.saxutils import quoteattr
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(ROOT, "tools"))
+import demo_site as site  # noqa: E402
+
+# The scripted server date gives this pass folder.
+PASS_FOLDER = "2026年12月6日21时2分13秒"
+DONE = "任务完成"
+
+
+class Failure(Exception):
+    pass
+
+
+def expect(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def expect_eq(actual, expected, what):
+    if actual != expected:
+        raise Failure("%s:\n  expected %r\n  actual   %r" % (what, expected, actual))
+
+
+# --- the server ----------------------------------------------------------------
+
+class Server:
+    def __init__(self):
+        self.work = tempfile.mkdtemp(prefix="hot-e2e-")
+        ports_file = os.path.join(self.work, "ports")
+        self.process = subprocess.Popen(
+            [sys.executable, os.path.join(ROOT, "tools", "test_server.py"), "--ports-file", ports_file],
+            stdout=subprocess.DEVNULL, stderr=open(os.path.join(self.work, "err"), "w"))
+        for _ in range(200):
+            if os.path.exists(ports_file):
+                break
+            time.sleep(0.05)
+        ports = json.load(open(ports_file))
+        self.http, self.https = ports["http"], ports["https"]
+
+    def call(self, path, data=None):
+        request = urllib.request.Request("http://127.0.0.1:%d%s" % (self.http, path), data=data)
+        with urllib.request.urlopen(request, timeout=20) as r:
+            return r.read()
+
+    def script(self, answers):
+        self.call("/__reset", b"")
+        self.call("/__script", json.dumps(answers).encode("utf-8"))
+
+    def requests(self):
+        """The recorded requests as (port kind, target), oldest first."""
+        return [(e["port"], e["line"].split(" ")[1]) for e in json.loads(self.call("/__log"))]
+
+    def stop(self):
+        try:
+            self.call("/__quit", b"")
+        except OSError:
+            pass
+        try:
+            self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+        shutil.rmtree(self.work, ignore_errors=True)
+
+    @property
+    def http_base(self):
+        return "http://127.0.0.1:%d" % self.http
+
+    @property
+    def https_base(self):
+        return "https://127.0.0.1:%d" % self.https
+
+
+# --- the program -----------------------------------------------------------------
+
+class Run:
+    """A run directory with the program and a settings.ini for the server."""
+
+    def __init__(self, base, name, exe, server):
+        self.dir = os.path.join(base, name)
+        self.exe = exe
+        shutil.rmtree(self.dir, ignore_errors=True)
+        os.makedirs(self.dir)
+        shutil.copy(exe, self.dir)
+        with open(os.path.join(self.dir, "settings.ini"), "w", newline="") as f:
+            f.write(site.settings_ini(server.http, server.https))
+
+    @property
+    def folder(self):
+        return os.path.join(self.dir, "采集文章", PASS_FOLDER)
+
+    def run(self, *args, timeout=240):
+        """Runs one --auto pass; returns the log lines printed."""
+        exe = os.path.join(self.dir, os.path.basename(self.exe))
+        result = subprocess.run([os.path.join(ROOT, "tools", "wine-run"), exe, "--auto"] + list(args),
+                                cwd=self.dir, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                timeout=timeout)
+        out = result.stdout.decode("utf-8", "replace")
+        expect_eq(result.returncode, 0, "exit code (output %r, errors %r)"
+                  % (out, result.stderr.decode("utf-8", "replace")[-2000:]))
+        return [line for line in out.replace("\r\n", "\n").split("\n") if line]
+
+    def files(self, sub=""):
+        path = os.path.join(self.folder, sub)
+        return sorted(os.listdir(path)) if os.path.isdir(path) else None
+
+    def read(self, name):
+        with open(os.path.join(self.folder, name), "rb") as f:
+            return f.read()
+
+    def history(self):
+        path = os.path.join(self.dir, "历史关键词库.txt")
+        with open(path, "rb") as f:
+            return f.read()
+
+
+def article_lines(log):
+    return [line for line in log if "====" in line]
+
+
+def gbk(text):
+    return text.encode("gbk")
+
+
+def hot_pages(hot_list, hot_search=()):
+    answers = {"/": {"status": 200, "headers": [["Date", site.SERVER_DATE]], "body": "date"},
+               site.HOT_LIST_TARGET: site.gbk_page(site.hot_list_page(hot_list)),
+               site.HOT_SEARCH_TARGET: site.utf8_page(site.hot_search_page(list(hot_search)))}
+    return answers
+
+
+def searched(requests):
+    """The keywords' search targets among the requests, in order."""
+    return [t for _, t in requests if t.startswith("/s?")]
+
+
+# --- the cases -------------------------------------------------------------------
+
+CASES = []
+
+
+def case(function):
+    CASES.append(function)
+    return function
+
+
+# Makes a body long enough for the default minimum of 50 bytes.
+PAD = "本段正文足够长，可以通过五十字节的字数检查。"
+
+L1 = '<article class="article" id="mp-editor">'
+L1_END = '<p data-role="editor-name">责任编辑：小编</p></article>'
+
+
+def layout1(title, body):
+    return ('<html><head><meta charset="utf-8"></head><body><script>var a = {title: "%s"};</script>'
+            '%s%s%s</body></html>' % (title, L1, body, L1_END))
+
+
+@case
+def layouts_markers_limits_and_failing_servers(server, base, exe):
+    h, s = server.http_base, server.https_base
+    keywords = ["布局一", "布局二", "布局三", "无结果块", "链接无空格", "无版式", "无标题",
+                "恰好五十", "五十一", "服务器错误", "中途断开", "之后照常"]
+    a = hot_pages(keywords[:6], keywords[6:])
+    for k in keywords:
+        a[site.search_target(k)] = site.utf8_page(site.result_page(h + "/a/" + str(keywords.index(k))))
+    a[site.search_target("无结果块")] = site.utf8_page(site.no_result_page())
+    a[site.search_target("链接无空格")] = site.utf8_page(site.result_page(h + "/a/x", blanks=False))
+    a[site.search_target("布局二")] = site.utf8_page(site.result_page(h + "/go/2"))
+    a["/go/2"] = site.redirect(s + "/a/1")
+    a["/a/0"] = site.utf8_page(layout1("布局一的标题", (
+        "<p>第一段内容，&nbsp;含有实体&amp;和&#8220;引号。</p>\n"
+        '<p class="x">第二段 English words</p><style>.a{color:red}</style>'
+        "<script>track('x');</script><STYLE>p{}</STYLE>"
+        '<a href="/">返回搜狐，查看更多</a>')))
+    a["/a/1"] = site.utf8_page(site.layout2("布局二标题", "<p>第二种版式的正文。" + PAD + "</p>"))
+    a["/a/2"] = site.utf8_page(site.layout3("布局三标题", "<p>第三种版式的正文。" + PAD + "</p>"))
+    a["/a/5"] = site.utf8_page("<html><div class=\"main\"><p>没有任何版式标记的正文很长很长很长很长很长。</p></div></html>")
+    a["/a/6"] = site.utf8_page(
+        '<html><title>无后缀标题</title><div class="content"><p>有正文没有标题后缀。' + PAD + '</p>'
+        '<a class="news_download_btn" href="/">下载</a></div></html>')
+    a["/a/7"] = site.utf8_page(site.layout2("五十字节", "<p>" + "字" * 25 + "</p>"))
+    a["/a/8"] = site.utf8_page(site.layout2("五十一字节", "<p>" + "字" * 25 + "a</p>"))
+    a["/a/9"] = {"status": 500, "body": ""}
+    long_page = site.layout1("中途断开的标题", "<p>" + "长" * 400 + "</p>")
+    a["/a/10"] = dict(site.utf8_page(long_page), drop_after=300)
+    a["/a/11"] = site.utf8_page(site.layout3("之后照常", "<p>断开之后下一个关键词照常采集。" + PAD + "</p>"))
+    server.script(a)
+
+    run = Run(base, "layouts", exe, server)
+    log = run.run()
+    expect_eq(run.files(), ["五十一字节.txt", "之后照常.txt", "布局一的标题.txt", "布局三标题.txt",
+                            "布局二标题.txt"], "article files")
+    expect_eq(run.read("布局一的标题.txt"),
+              gbk("第一段内容，含有实体和&#8220;引号。\r\n第二段Englishwords\r\np{}"), "layout 1 bytes")
+    expect_eq(run.read("布局二标题.txt"), gbk("第二种版式的正文。" + PAD), "layout 2 bytes")
+    expect_eq(run.read("布局三标题.txt"), gbk("第三种版式的正文。" + PAD), "layout 3 bytes")
+    expect_eq(run.read("五十一字节.txt"), gbk("字" * 25 + "a"), "51 bytes")
+    expect_eq(article_lines(log), ["布局一的标题====采集完成！", "布局二标题====采集完成！",
+                                   "布局三标题====采集完成！", "五十一字节====采集完成！",
+                                   "之后照常====采集完成！"], "log lines")
+    expect_eq(log[-1], DONE, "last log line")
+
+    requests = server.requests()
+    expect_eq(searched(requests), [site.search_target(k) for k in keywords], "searches")
+    articles = [(p, t) for p, t in requests if t.startswith(("/a/", "/go/"))]
+    expect_eq(articles, [("http", "/a/0"), ("http", "/go/2"), ("https", "/a/1"), ("http", "/a/2"),
+                         ("http", "/a/5"), ("http", "/a/6"), ("http", "/a/7"), ("http", "/a/8"),
+                         ("http", "/a/9"), ("http", "/a/10"), ("http", "/a/11")],
+              "article requests (none for the keywords without a link)")
+    expect(all(p == "https" for p, t in requests if t.startswith("/s?")), "searches over https")
+
+
+@case
+def title_modes_and_encodings(server, base, exe):
+    h = server.http_base
+    a = hot_pages(["模式词"])
+    a[site.search_target("模式词")] = site.utf8_page(site.result_page(h + "/a/m"))
+    body = "标题模式与编码的正文。" + PAD
+    a["/a/m"] = site.utf8_page(site.layout2("原文标题", "<p>%s</p>" % body))
+    server.script(a)
+    run = Run(base, "modes", exe, server)
+    expected = [(["--title=original", "--encoding=gbk"], "原文标题", gbk(body)),
+                (["--title=keyword", "--encoding=utf8"], "模式词", body.encode("utf-8")),
+                (["--title=keyword-title", "--encoding=utf8"], "模式词,原文标题", body.encode("utf-8"))]
+    for args, title, content in expected:
+        log = run.run(*args)
+        expect_eq(run.read(title + ".txt"), content, "%s file bytes (no byte-order mark)" % args)
+        expect_eq(article_lines(log), [title + "====采集完成！"], "%s log" % args)
+    expect_eq(run.files(), ["原文标题.txt", "模式词,原文标题.txt", "模式词.txt"], "files after three runs")
+
+
+@case
+def dedupe_against_the_history_of_an_earlier_run(server, base, exe):
+    h = server.http_base
+    a = hot_pages(["嫦娥七号", "Alpha新闻"])
+    for k in ["嫦娥七号", "Alpha新闻", "嫦娥", "ALPHA新闻", "全新词"]:
+        a[site.search_target(k)] = site.utf8_page(site.no_result_page())
+    server.script(a)
+    run = Run(base, "dedupe", exe, server)
+    run.run()
+    expect_eq(run.history(), gbk("\r\n嫦娥七号\r\nAlpha新闻"), "history after the first run")
+
+    a.update(hot_pages(["嫦娥", "ALPHA新闻", "全新词"]))
+    server.script(a)
+    run.run("--dedupe")
+    # "嫦娥" is found inside an earlier keyword; the search is case-sensitive.
+    expect_eq(searched(server.requests()), [site.search_target("ALPHA新闻"), site.search_target("全新词")],
+              "searches of the second run")
+    expect_eq(run.history(), gbk("\r\n嫦娥七号\r\nAlpha新闻\r\nALPHA新闻\r\n全新词"),
+              "history after the second run")
+
+
+IMAGE_BODY = ('<p>图一<img src="{h}/img/x/a.png" alt="甲"></p>'
+              '<p>图二<img class="c" src="{s}/img/y/b.png"></p>'
+              '<p>重复<img src="{h}/img/x/a.png" alt="甲"></p>'
+              '<p>同名<img src="{h}/img/z/a.png"></p>'
+              "<p>单引号<img src='{h}/img/q.png'></p>"
+              '<p>大写<IMG SRC="{h}/img/up.png"></p>'
+              "<p>图片之后的正文，足够长的一段文字。</p>")
+
+
+def image_site(server):
+    h, s = server.http_base, server.https_base
+    a = hot_pages(["图片词"])
+    a[site.search_target("图片词")] = site.utf8_page(site.result_page(h + "/a/i"))
+    a["/a/i"] = site.utf8_page(layout1("图片文章", IMAGE_BODY.format(h=h, s=s)))
+    a["/img/x/a.png"] = site.answer(site.png(3, 2, (255, 0, 0)), "image/png")
+    a["/img/y/b.png"] = site.answer(site.png(2, 2, (0, 255, 0)), "image/png")
+    a["/img/z/a.png"] = site.answer(site.png(1, 1, (0, 0, 255)), "image/png")
+    server.script(a)
+    return h, s
+
+
+@case
+def kept_images_with_their_own_addresses(server, base, exe):
+    h, s = image_site(server)
+    run = Run(base, "images-original", exe, server)
+    run.run("--keep-images", "--images=original")
+    expect_eq(run.read("图片文章.txt"), gbk(
+        '图一<img src="{h}/img/x/a.png">\r\n图二<img src="{s}/img/y/b.png">\r\n'
+        '重复<img src="{h}/img/x/a.png">\r\n同名<img src="{h}/img/z/a.png">\r\n'
+        '单引号<img src="">\r\n大写\r\n图片之后的正文，足够长的一段文字。'.format(h=h, s=s)), "article bytes")
+    expect_eq(run.files("pic"), None, "no picture folder")
+    expect(not any(t.startswith("/img/") for _, t in server.requests()), "no image requested")
+
+
+@case
+def local_pictures_downloaded_and_pointed_at(server, base, exe):
+    image_site(server)
+    run = Run(base, "images-local", exe, server)
+    run.run("--keep-images", "--images=local")
+    expect_eq(run.read("图片文章.txt"), gbk(
+        '图一<img src="/pic/a.png">\r\n图二<img src="/pic/b.png">\r\n重复<img src="/pic/a.png">\r\n'
+        '同名<img src="/pic/a.png">\r\n单引号<img src="/pic/">\r\n大写\r\n'
+        "图片之后的正文，足够长的一段文字。"), "article bytes")
+    expect_eq(run.files("pic"), ["a.png", "b.png"], "picture files")
+    # The later download of the same name wins.
+    expect_eq(run.read("pic/a.png"), site.png(1, 1, (0, 0, 255)), "a.png bytes")
+    expect_eq(run.read("pic/b.png"), site.png(2, 2, (0, 255, 0)), "b.png bytes")
+    images = [(p, t) for p, t in server.requests() if t.startswith("/img/")]
+    expect_eq(images, [("http", "/img/x/a.png"), ("https", "/img/y/b.png"), ("http", "/img/x/a.png"),
+                       ("http", "/img/z/a.png")], "image requests")
+
+
+@case
+def unsafe_titles_and_a_failing_write(server, base, exe):
+    h = server.http_base
+    titles = {"斜杠": 'a/b\\c:d*e?f"g<h>i|j', "设备名": "CON", "点结尾": "结尾有点.. ", "占用": "被占用的名字"}
+    a = hot_pages(list(titles))
+    for i, (k, t) in enumerate(titles.items()):
+        a[site.search_target(k)] = site.utf8_page(site.result_page("%s/a/t%d" % (h, i)))
+        a["/a/t%d" % i] = site.utf8_page(site.layout2(t, "<p>%s的正文。%s</p>" % (k, PAD)))
+    server.script(a)
+    run = Run(base, "titles", exe, server)
+    # A directory where the article file should go makes its write fail.
+    os.makedirs(os.path.join(run.folder, "被占用的名字.txt"))
+    log = run.run()
+    expect_eq(article_lines(log), ["a／b＼c：d＊e？f＂g＜h＞i｜j====采集完成！", "_CON====采集完成！",
+                                   "结尾有点====采集完成！", "被占用的名字====保存失败！"], "log lines")
+    expect_eq(run.files(), ["_CON.txt", "a／b＼c：d＊e？f＂g＜h＞i｜j.txt", "被占用的名字.txt", "结尾有点.txt"],
+              "files (the occupied name is still the directory)")
+    expect(os.path.isdir(os.path.join(run.folder, "被占用的名字.txt")), "the directory is untouched")
+    expect_eq(run.read("_CON.txt"), gbk("设备名的正文。" + PAD), "_CON.txt bytes")
+    expect_eq(sorted(os.listdir(os.path.join(run.dir, "采集文章"))), [PASS_FOLDER], "nothing outside the folder")
+
+
+# --- the runner ------------------------------------------------------------------
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--results")
+    parser.add_argument("--work", default=None, help="where the run directories go")
+    parser.add_argument("-k", default="", help="only cases whose name contains this")
+    args = parser.parse_args()
+    if not os.environ.get("DISPLAY"):
+        print("e2e: no DISPLAY; run through ./test, which starts Xvfb and the wineserver")
+        return 1
+    base = args.work or os.path.join(os.path.dirname(os.path.abspath(args.exe)), "e2e-runs")
+    os.makedirs(base, exist_ok=True)
+    server = Server()
+    results = []
+    try:
+        for function in CASES:
+            if args.k not in function.__name__:
+                continue
+            start = time.time()
+            try:
+                function(server, base, args.exe)
+                error = None
+            except Failure as e:
+                error = str(e)
+            except Exception:  # a crash of the harness counts as a failure of the case
+                error = traceback.format_exc()
+            results.append((function.__name__, error, time.time() - start))
+            print("[%s] %s%s" % ("  OK  " if error is None else "FAILED", function.__name__,
+                                 "" if error is None else "\n" + error), flush=True)
+    finally:
+        server.stop()
+    failed = sum(1 for _, e, _ in results if e)
+    print("%d passed, %d failed" % (len(results) - failed, failed))
+    if args.results:
+        os.makedirs(os.path.dirname(os.path.abspath(args.results)), exist_ok=True)
+        with open(args.results, "w", encoding="utf-8") as f:
+            f.write('<?xml version="1.0" encoding="UTF-8"?>\n')
+            f.write('<testsuites tests="%d" failures="%d" disabled="0" errors="0" name="e2e">\n'
+                    % (len(results), failed))
+            f.write('  <testsuite name="e2e" tests="%d" failures="%d" disabled="0" errors="0">\n'
+                    % (len(results), failed))
+            for name, error, seconds in results:
+                f.write('    <testcase name="%s" time="%.1f"%s\n' % (name, seconds, "/>" if error is None else ">"))
+                if error is not None:
+                    f.write("      <failure message=%s/>\n    </testcase>\n" % quoteattr(error))
+            f.write("  </testsuite>\n</testsuites>\n")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
