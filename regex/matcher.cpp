@@ -337,7 +337,7 @@ bool Matcher::Run(std::size_t start) {
           p += length;
           if (++count == in.c) minPos = p;
         }
-        steps_ -= std::int64_t((p - runStart) >> 3);
+        steps_ -= std::int64_t((p - runStart));
         if (count < in.c) goto fail;
         if (in.c == 0) minPos = runStart;
         if (in.e) {
@@ -416,7 +416,7 @@ bool Matcher::Run(std::size_t start) {
                 break;
               }
             }
-            steps_ -= std::int64_t((end - back) >> 3);
+            steps_ -= std::int64_t((end - back));
             if (!found) {
               stack_.pop_back();
               continue;
@@ -498,7 +498,7 @@ bool Matcher::Run(std::size_t start) {
               }
               found = q < n_ && s_[q] == loop.f;
             }
-            steps_ -= std::int64_t((q - next) >> 3);
+            steps_ -= std::int64_t((q - next));
             if (!found) {
               stack_.pop_back();
               continue;

@@ -1,0 +1,31 @@
+// Turning an article's HTML body into plain text, one paragraph per line.
+#pragma once
+
+#include "collector/image_markers.h"
+#include "core/text.h"
+
+namespace collector {
+
+using core::Text;
+
+// The body without its opening paragraph tags: every text the pattern
+// "<p.*?>" (ignoring case) finds is removed wherever it occurs. The pattern
+// also takes other tags whose name begins with p (pre, param).
+Text StripParagraphTags(const Text& body);
+
+// Every "</p>", in any case, becomes "\r\n".
+Text ReplaceParagraphEnds(const Text& body);
+
+// Deletes, case-sensitively and in this order, style elements, script
+// elements, every remaining tag, lower-case named entities and every blank
+// that is not a line break, then removes blank lines. "" when the body is
+// too hostile for the regular-expression engine's step budget.
+Text CleanHtml(const Text& body);
+
+// The text steps of cleaning one article body: paragraph tags, "</p>", and
+// CleanHtml, with the images protected around it when `keepImages`. The
+// image download and LocaliseImageRefs, which follow when the pictures are
+// made local, are the caller's.
+Text CleanBody(const Text& body, bool keepImages, ImageSources& imageSources);
+
+}  // namespace collector

@@ -1,0 +1,149 @@
+#include "collector/image_markers.h"
+
+#include <set>
+
+#include "core/cut.h"
+#include "regex/regex_object.h"
+
+namespace collector {
+namespace {
+
+constexpr std::string_view kMarkerStem = "jbcls";
+
+// The image number of a marker at `at` (which holds the stem, in any case),
+// with its length; 0 when the letters there make no marker.
+int MarkerAt(std::string_view body, size_t at, size_t& length) {
+  size_t i = at + kMarkerStem.size();
+  if (i >= body.size()) return 0;
+  const char first = core::AsciiLower(body[i]);
+  if (first >= 'a' && first <= 'j') {
+    length = kMarkerStem.size() + 1;
+    return first - 'a' + 1;
+  }
+  if (first != 'k') return 0;
+  long long n = 0;
+  size_t digits = 0;
+  for (++i; i < body.size(); ++i) {
+    const char c = core::AsciiLower(body[i]);
+    if (c == 'k') break;
+    if (c < 'a' || c > 'j' || digits >= 9) return 0;
+    n = n * 10 + (c - 'a');
+    ++digits;
+  }
+  if (i >= body.size() || digits == 0 || n <= 10) return 0;
+  length = i + 1 - at;
+  return int(n);
+}
+
+bool IsReservedDeviceName(std::string_view name) {
+  std::string_view base = name.substr(0, name.find('.'));
+  while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+  const Text upper = core::ToUpperAscii(base);
+  if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
+  return upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
+         upper[3] >= '1' && upper[3] <= '9';
+}
+
+}  // namespace
+
+Text ImageMarker(int n) {
+  Text marker(kMarkerStem);
+  if (n >= 1 && n <= 10) {
+    marker.push_back(char('a' + n - 1));
+    return marker;
+  }
+  marker.push_back('k');
+  for (char digit : core::IntToText(n)) marker.push_back(char('a' + (digit - '0')));
+  marker.push_back('k');
+  return marker;
+}
+
+Text ProtectImages(const Text& body, ImageSources& sources) {
+  sources.clear();
+  core::TextArray items;
+  core::FindAllBetween(body, "<img", ">", items);
+  Text out = body;
+  for (size_t n = 1; n <= items.size(); ++n) {
+    const Text& item = items[n - 1];
+    const Text tag = "<img" + item + ">";
+    // A tag met before was replaced at its first turn; its address is still
+    // recorded once per occurrence.
+    if (core::Find(out, tag, 1, true) > 0) out = core::ReplaceAll(out, tag, ImageMarker(int(n)), true);
+    sources.push_back(core::TextBetween(item, "src=\"", "\""));
+  }
+  return out;
+}
+
+Text RestoreImages(const Text& body, ImageSources& sources) {
+  // One pass over the body: a restored address is never searched again, so
+  // an address that happens to hold a marker's letters stays intact.
+  const int count = int(sources.size());
+  Text out;
+  out.reserve(body.size());
+  size_t copied = 0;
+  int from = 1;
+  for (;;) {
+    const int found = core::Find(body, kMarkerStem, from, true);
+    if (found < 0) break;
+    const size_t at = size_t(found - 1);
+    size_t length = 0;
+    const int n = MarkerAt(body, at, length);
+    if (n >= 1 && n <= count) {
+      out.append(body, copied, at - copied);
+      out += "<img src=\"" + sources[n - 1] + "\">";
+      copied = at + length;
+      from = int(copied) + 1;
+    } else {
+      from = found + 1;
+    }
+  }
+  out.append(body, copied, Text::npos);
+  sources.clear();
+  return out;
+}
+
+Text ImageFileName(const Text& address) {
+  const Text raw = core::TextAfterLast(address, "/");
+  Text name;
+  name.reserve(raw.size());
+  for (size_t i = 0; i < raw.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(raw[i]);
+    if (core::IsLeadByte(c) && i + 1 < raw.size()) {
+      name.push_back(raw[i]);
+      name.push_back(raw[++i]);  // a second byte is never a forbidden character
+      continue;
+    }
+    const bool forbidden = c < 0x20 || c == '\\' || c == '/' || c == ':' || c == '*' ||
+                           c == '?' || c == '"' || c == '<' || c == '>' || c == '|';
+    name.push_back(forbidden ? '_' : char(c));
+  }
+  // Windows drops trailing dots and blanks, so "a.jpg." would be written as
+  // "a.jpg" while the tag names "a.jpg."; cut them here instead (whole
+  // characters only: a double-byte character is never a dot).
+  size_t keep = 0;
+  for (size_t i = 0; i < name.size();) {
+    const size_t length = (core::IsLeadByte(name[i]) && i + 1 < name.size()) ? 2 : 1;
+    if (length == 2 || (name[i] != '.' && name[i] != ' ')) keep = i + length;
+    i += length;
+  }
+  name.resize(keep);
+  if (!name.empty() && IsReservedDeviceName(name)) name.insert(0, "_");
+  return name;
+}
+
+Text LocaliseImageRefs(const Text& body) {
+  regex::RegexObject tags;
+  tags.Create("<img src.*?>", body);
+  Text out = body;
+  std::set<Text> done;
+  for (int i = 1; i <= tags.MatchCount(); ++i) {
+    const Text tag = tags.MatchText(i);
+    // The same tag again: its occurrences were all replaced at its first turn.
+    if (!done.insert(tag).second) continue;
+    const Text address = core::TextBetween(tag, "<img src=\"", "\">");
+    out = core::ReplaceAll(out, tag, "<img src=\"/pic/" + ImageFileName(address) + "\">");
+  }
+  return out;
+}
+
+}  // namespace collector
