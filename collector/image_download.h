@@ -18,7 +18,7 @@ Text PictureFolder(const Text& outputFolder);
 // every "<img src="...">" of the body, in order and duplicates included,
 // fetches the address and writes the bytes under the image's file name in
 // the picture folder. A failed fetch writes an empty file, as the tag still
-// names it. Checks the safe points before each fetch and each write; false
+// names it; an empty address is skipped. Checks the safe points before each fetch and each write; false
 // when the pass was stopped (nothing is fetched or written after that).
 bool DownloadImages(const Text& body, const Text& outputFolder,
                     const std::function<Bytes(const Text& url)>& fetchImage,

@@ -1,0 +1,81 @@
+#include "collector/collect_article.h"
+
+#include "collector/article_extraction.h"
+#include "collector/article_files.h"
+#include "collector/content_cleaning.h"
+#include "collector/image_download.h"
+#include "collector/image_markers.h"
+#include "collector/search_results.h"
+#include "core/encoding.h"
+#include "core/file_system.h"
+
+namespace collector {
+namespace {
+
+using core::Control;
+
+// The body's paragraphs as lines of plain text, the images kept, downloaded
+// and re-pointed as the options say at this moment. False when stopped.
+bool PrepareBody(Text& body, CollectorContext& context) {
+  const bool keepImages = context.window.IsChecked(Control::选择框_保留图片);
+  ImageSources imageSources;
+  body = CleanBody(body, keepImages, imageSources);
+  if (keepImages && context.window.IsChecked(Control::单选框_图片本地化)) {
+    if (!DownloadImages(body, context.outputFolder, context.fetchers.image,
+                        context.safePoints)) {
+      return false;
+    }
+    body = LocaliseImageRefs(body);
+  }
+  return true;
+}
+
+TitleMode ReadTitleMode(core::WindowOps& window) {
+  if (window.IsChecked(Control::单选框_关键词)) return TitleMode::kKeyword;
+  if (window.IsChecked(Control::单选框_关键词加标题)) return TitleMode::kKeywordAndTitle;
+  return TitleMode::kTitle;
+}
+
+// Checks, names, writes and logs the cleaned article.
+ArticleOutcome SaveArticle(const Text& keyword, const Text& title, const Text& body,
+                           CollectorContext& context) {
+  core::WindowOps& window = context.window;
+  const int minimumLength = core::TextToInt(window.ReadText(Control::编辑框_线程1));
+  if (!IsLongEnough(body, minimumLength)) return ArticleOutcome::kRejected;
+  // The page's own title decides, whatever the title mode.
+  if (title.empty()) return ArticleOutcome::kRejected;
+
+  const Text fileTitle =
+      SafeFileTitle(FileTitle(ReadTitleMode(window), keyword, title), context.outputFolder);
+  bool written = false;
+  const bool gbk = window.IsChecked(Control::单选框_GBK);
+  // With neither encoding chosen nothing is written, and the log says so.
+  if (gbk || window.IsChecked(Control::单选框_UTF8)) {
+    if (!context.safePoints.Checkpoint()) return ArticleOutcome::kStopped;
+    const Text content = gbk ? body : core::GbkToUtf8(body);
+    written = core::WriteWholeFile(ArticleFilePath(context.outputFolder, fileTitle), content);
+  }
+  window.AppendText(Control::编辑框1,
+                    written ? SavedLogLine(fileTitle) : SaveFailedLogLine(fileTitle));
+  return written ? ArticleOutcome::kSaved : ArticleOutcome::kSaveFailed;
+}
+
+}  // namespace
+
+ArticleOutcome CollectArticle(const Text& keyword, CollectorContext& context) {
+  if (!context.safePoints.Checkpoint()) return ArticleOutcome::kStopped;
+  const Text resultPage =
+      context.fetchers.searchPage(SearchUrl(context.searchUrlPrefix, keyword));
+  const Text link = FirstResultLink(resultPage);
+  if (link.empty()) return ArticleOutcome::kNoResult;
+
+  if (!context.safePoints.Checkpoint()) return ArticleOutcome::kStopped;
+  ArticleCut article = CutArticle(ArticlePageText(context.fetchers.articlePage(link)));
+  // A stop during the fetch ends the keyword here, before any image or file.
+  if (!context.safePoints.Checkpoint()) return ArticleOutcome::kStopped;
+
+  if (!PrepareBody(article.body, context)) return ArticleOutcome::kStopped;
+  return SaveArticle(keyword, article.title, article.body, context);
+}
+
+}  // namespace collector

@@ -1,0 +1,33 @@
+#include "collector/image_download.h"
+
+#include "collector/image_markers.h"
+#include "core/cut.h"
+#include "core/file_system.h"
+
+namespace collector {
+
+Text PictureFolder(const Text& outputFolder) { return outputFolder + "/pic"; }
+
+bool DownloadImages(const Text& body, const Text& outputFolder,
+                    const std::function<Bytes(const Text& url)>& fetchImage,
+                    core::SafePoints& safePoints) {
+  core::TextArray addresses;
+  core::FindAllBetween(body, "<img src=\"", "\">", addresses, true);
+  const Text folder = PictureFolder(outputFolder);
+  core::CreateDirectoryLevel(folder);
+  for (const Text& address : addresses) {
+    // A tag whose src was single-quoted or missing was restored with an
+    // empty address: there is nothing to fetch and no name to write under.
+    if (address.empty()) continue;
+    const Text path = folder + "/" + ImageFileName(address);
+    if (!safePoints.Checkpoint()) return false;
+    const Bytes bytes = fetchImage(address);
+    if (!safePoints.Checkpoint()) return false;
+    // A failed write is not reported: the tag keeps naming the file.
+    core::WriteWholeFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()),
+                                                bytes.size()));
+  }
+  return true;
+}
+
+}  // namespace collector

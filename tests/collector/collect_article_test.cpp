@@ -1,0 +1,354 @@
+// CollectArticle driven end to end with fake pages, a fake window and fake
+// safe points: which addresses are asked for, which files hold which bytes,
+// which log lines appear.
+#include "collector/collect_article.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <system_error>
+#include <vector>
+
+#include "collector/image_markers.h"
+#include "collector/search_results.h"
+#include "core/encoding.h"
+#include "core/file_system.h"
+
+namespace collector {
+namespace {
+
+using core::Control;
+
+class FakeWindow : public core::WindowOps {
+ public:
+  FakeWindow() {
+    texts[Control::编辑框_线程1] = "5";
+    checked[Control::单选框_原标题] = true;
+    checked[Control::单选框_GBK] = true;
+    checked[Control::单选框_元图片] = true;
+  }
+  Text ReadText(Control c) override { return texts[c]; }
+  void ReplaceText(Control c, const Text& t) override { texts[c] = t; }
+  void AppendText(Control c, const Text& t) override { texts[c] += t; }
+  bool IsChecked(Control c) override { return checked[c]; }
+  void SetChecked(Control c, bool on) override { checked[c] = on; }
+  void SetDisabled(Control, bool) override {}
+  // Checks `on` among the radios of a group and clears the others.
+  void Choose(std::initializer_list<Control> group, Control on) {
+    for (Control c : group) checked[c] = (c == on);
+  }
+  Text Log() { return texts[Control::编辑框1]; }
+
+  std::map<Control, Text> texts;
+  std::map<Control, bool> checked;
+};
+
+// Stops the pass at the n-th checkpoint (never when n is 0).
+class FakeSafePoints : public core::SafePoints {
+ public:
+  bool Checkpoint() override {
+    ++calls;
+    if (stopAt != 0 && calls >= stopAt) stopped = true;
+    return !stopped;
+  }
+  bool IsStopped() const override { return stopped; }
+  int stopAt = 0;
+  int calls = 0;
+  bool stopped = false;
+};
+
+// Removes a folder left by an earlier run, with everything in it.
+void RemoveTree(const Text& path) {
+  std::error_code error;
+#ifdef _WIN32
+  const core::Wide wide = core::GbkToWide(path);
+  std::filesystem::remove_all(std::filesystem::path(std::wstring(wide.begin(), wide.end())), error);
+#else
+  std::filesystem::remove_all(core::GbkToUtf8(core::ReplaceAll(path, "\\", "/")), error);
+#endif
+}
+
+const Text kPrefix = "https://search.test/s?wd=site%3Anews.test%20";
+
+// A search page whose first result points at `link`.
+Text ResultPage(const Text& link) {
+  return "<div class=\"result c-container \" id=\"1\" srcid=\"1\"><h3><a href = \"" + link +
+         "\" target=\"_blank\">";
+}
+
+// A layout 1 article in UTF-8, as the news site serves it.
+std::string Layout1Article(const std::string& title, const std::string& body) {
+  return core::GbkToUtf8("<html><script>var a = {title: \"" + title +
+                         "\", x: 1};</script><article class=\"article\" id=\"mp-editor\">" + body +
+                         "<p data-role=\"editor-name\">责任编辑：某</p></article></html>");
+}
+
+const std::string kImageBody =
+    "<p>图一<img src=\"http://img.test/x/a.jpg\" alt=\"甲\"></p>"
+    "<p>图二<img class=\"c\" src=\"http://img.test/y/b.png\"></p>"
+    "<p>重复<img src=\"http://img.test/x/a.jpg\" alt=\"甲\"></p>"
+    "<p>单引号<img src='http://img.test/s.gif'></p>"
+    "<p>大写<IMG SRC=\"http://img.test/up.jpg\"></p>";
+
+class CollectArticleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = core::ExecutableDirectory() + "\\采集测试_" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    RemoveTree(folder_);
+    ASSERT_TRUE(core::CreateDirectoryLevel(folder_));
+    fetchers_.searchPage = [this](const Text& url) {
+      const std::string page = Fetch(url);
+      return Text(page.begin(), page.end());
+    };
+    fetchers_.articlePage = [this](const Text& url) {
+      const std::string page = Fetch(url);
+      return Bytes(page.begin(), page.end());
+    };
+    fetchers_.image = fetchers_.articlePage;
+  }
+
+  std::string Fetch(const Text& url) {
+    requested_.push_back(url);
+    if (onFetch_) onFetch_(url);
+    const auto it = pages_.find(url);
+    return it == pages_.end() ? std::string() : it->second;
+  }
+
+  ArticleOutcome Collect(const Text& keyword) {
+    CollectorContext context{window_, safePoints_, fetchers_, kPrefix, folder_};
+    return CollectArticle(keyword, context);
+  }
+
+  // Serves the search page of `keyword` pointing at `link`, and `article` at `link`.
+  void Serve(const Text& keyword, const Text& link, const std::string& article) {
+    pages_[SearchUrl(kPrefix, keyword)] = ResultPage(link);
+    pages_[link] = article;
+  }
+
+  std::string FileContent(const Text& name) {
+    std::string content;
+    EXPECT_TRUE(core::ReadWholeFile(folder_ + "\\" + name, content)) << name;
+    return content;
+  }
+
+  void UseLocalPictures() {
+    window_.checked[Control::选择框_保留图片] = true;
+    window_.Choose({Control::单选框_元图片, Control::单选框_图片本地化}, Control::单选框_图片本地化);
+  }
+
+  Text folder_;
+  FakeWindow window_;
+  FakeSafePoints safePoints_;
+  Fetchers fetchers_;
+  std::map<Text, std::string> pages_;
+  std::vector<Text> requested_;
+  std::function<void(const Text&)> onFetch_;
+};
+
+TEST_F(CollectArticleTest, SearchesFetchesCleansWritesAndLogs) {
+  Serve("热词", "http://news.test/a/1",
+        Layout1Article("标题一", "<p>第一段 text</p>\r\n<p class=\"x\">第二段&nbsp;</P>"
+                                 "<style>p{}</style>返回搜狐，查看更多"));
+  EXPECT_EQ(Collect("热词"), ArticleOutcome::kSaved);
+  EXPECT_EQ(requested_,
+            (std::vector<Text>{kPrefix + "%E7%83%AD%E8%AF%8D", "http://news.test/a/1"}));
+  EXPECT_EQ(FileContent("标题一.txt"), "第一段text\r\n第二段");
+  EXPECT_EQ(window_.Log(), "标题一====采集完成！\r\n");
+  EXPECT_FALSE(core::DirectoryExists(folder_ + "/pic"));
+}
+
+TEST_F(CollectArticleTest, TitleModesAndEncodings) {
+  struct Case {
+    Control titleMode;
+    Control encoding;
+    Text fileName;
+    std::string content;
+  };
+  const Case cases[] = {
+      {Control::单选框_原标题, Control::单选框_GBK, "标题.txt", "正文内容"},
+      {Control::单选框_关键词, Control::单选框_GBK, "关键.txt", "正文内容"},
+      {Control::单选框_关键词加标题, Control::单选框_UTF8, "关键,标题.txt", u8"正文内容"},
+      {Control::单选框_原标题, Control::单选框_UTF8, "标题.txt", u8"正文内容"},
+  };
+  Serve("关键", "http://news.test/t", Layout1Article("标题", "<p>正文内容</p>"));
+  for (const auto& c : cases) {
+    window_.Choose({Control::单选框_关键词, Control::单选框_关键词加标题, Control::单选框_原标题},
+                   c.titleMode);
+    window_.Choose({Control::单选框_GBK, Control::单选框_UTF8}, c.encoding);
+    EXPECT_EQ(Collect("关键"), ArticleOutcome::kSaved) << c.fileName;
+    EXPECT_EQ(FileContent(c.fileName), c.content) << c.fileName;  // no byte-order mark
+    core::RemoveFile(folder_ + "\\" + c.fileName);
+  }
+  EXPECT_EQ(window_.Log(),
+            "标题====采集完成！\r\n关键====采集完成！\r\n关键,标题====采集完成！\r\n"
+            "标题====采集完成！\r\n");
+}
+
+TEST_F(CollectArticleTest, RejectedArticlesWriteAndLogNothing) {
+  struct Case {
+    const char* what;
+    std::string article;  // "" serves nothing: a failed fetch
+    Text minimum;
+  };
+  const Case cases[] = {
+      {"failed article fetch", "", "-1"},
+      {"no layout", core::GbkToUtf8("<html><title>x-搜狐新闻</title><p>正文</p></html>"), "-1"},
+      {"no title",
+       core::GbkToUtf8("<article class=\"article\" id=\"mp-editor\"><p>很长的正文</p>"
+                       "<p data-role=\"editor-name\">"),
+       "0"},
+      {"body of exactly the minimum", Layout1Article("题", "<p>12345</p>"), "5"},
+      {"minimum not a number counts as 0, empty body", Layout1Article("题", "<p> </p>"), "abc"},
+  };
+  for (const auto& c : cases) {
+    pages_.clear();
+    Serve("k", "http://news.test/r", c.article);
+    if (c.article.empty()) pages_.erase("http://news.test/r");
+    window_.texts[Control::编辑框_线程1] = c.minimum;
+    EXPECT_EQ(Collect("k"), ArticleOutcome::kRejected) << c.what;
+  }
+  EXPECT_EQ(window_.Log(), "");
+  EXPECT_FALSE(core::FileExists(folder_ + "\\题.txt"));
+
+  // One byte over the minimum passes; a full-width minimum counts as its number.
+  window_.texts[Control::编辑框_线程1] = "４";
+  Serve("k", "http://news.test/r", Layout1Article("题", "<p>12345</p>"));
+  EXPECT_EQ(Collect("k"), ArticleOutcome::kSaved);
+  EXPECT_EQ(FileContent("题.txt"), "12345");
+}
+
+TEST_F(CollectArticleTest, NoResultLinkMeansNoArticleFetch) {
+  pages_[SearchUrl(kPrefix, "k")] =
+      "<div class=\"result c-container \" id=\"1\"><a href=\"http://news.test/x\" "
+      "target=\"_blank\">";
+  EXPECT_EQ(Collect("k"), ArticleOutcome::kNoResult);
+  EXPECT_EQ(Collect("missing"), ArticleOutcome::kNoResult);  // failed search fetch
+  EXPECT_EQ(requested_,
+            (std::vector<Text>{SearchUrl(kPrefix, "k"), SearchUrl(kPrefix, "missing")}));
+  EXPECT_EQ(window_.Log(), "");
+}
+
+TEST_F(CollectArticleTest, UnsafeTitlesAreWrittenUnderTheirSafeFormInsideTheFolder) {
+  Serve("k", "http://news.test/u", Layout1Article("../a/b\\c:d?*<e>|", "<p>正文内容</p>"));
+  EXPECT_EQ(Collect("k"), ArticleOutcome::kSaved);
+  EXPECT_EQ(FileContent("..／a／b＼c：d？＊＜e＞｜.txt"), "正文内容");
+  EXPECT_EQ(window_.Log(), "..／a／b＼c：d？＊＜e＞｜====采集完成！\r\n");
+}
+
+TEST_F(CollectArticleTest, AFailedWriteIsLoggedAsAFailure) {
+  const Text existing = folder_;
+  folder_ += "\\不存在的目录";
+  Serve("k", "http://news.test/f", Layout1Article("标题", "<p>正文内容</p>"));
+  EXPECT_EQ(Collect("k"), ArticleOutcome::kSaveFailed);
+  EXPECT_EQ(window_.Log(), "标题====保存失败！\r\n");
+  EXPECT_FALSE(core::FileExists(folder_ + "\\标题.txt"));
+
+  // With no encoding chosen nothing is written, and the log does not claim otherwise.
+  folder_ = existing;
+  window_.checked[Control::单选框_GBK] = false;
+  window_.checked[Control::单选框_UTF8] = false;
+  EXPECT_EQ(Collect("k"), ArticleOutcome::kSaveFailed);
+  EXPECT_FALSE(core::FileExists(folder_ + "\\标题.txt"));
+  EXPECT_EQ(window_.Log(), "标题====保存失败！\r\n标题====保存失败！\r\n");
+}
+
+TEST_F(CollectArticleTest, KeptImagesWithTheirOwnAddresses) {
+  window_.checked[Control::选择框_保留图片] = true;
+  Serve("k", "http://news.test/i", Layout1Article("图", kImageBody));
+  EXPECT_EQ(Collect("k"), ArticleOutcome::kSaved);
+  EXPECT_EQ(FileContent("图.txt"),
+            "图一<img src=\"http://img.test/x/a.jpg\">\r\n"
+            "图二<img src=\"http://img.test/y/b.png\">\r\n"
+            "重复<img src=\"http://img.test/x/a.jpg\">\r\n"
+            "单引号<img src=\"\">\r\n"
+            "大写");
+  EXPECT_EQ(requested_.size(), 2u);  // search and article, no image
+  EXPECT_FALSE(core::DirectoryExists(folder_ + "/pic"));
+}
+
+TEST_F(CollectArticleTest, LocalPicturesAreDownloadedAndPointedAt) {
+  UseLocalPictures();
+  Serve("k", "http://news.test/i", Layout1Article("图", kImageBody));
+  pages_["http://img.test/x/a.jpg"] = std::string("JPEG\0a", 6);
+  pages_["http://img.test/y/b.png"] = "PNG b";
+  EXPECT_EQ(Collect("k"), ArticleOutcome::kSaved);
+  EXPECT_EQ(FileContent("图.txt"),
+            "图一<img src=\"/pic/a.jpg\">\r\n"
+            "图二<img src=\"/pic/b.png\">\r\n"
+            "重复<img src=\"/pic/a.jpg\">\r\n"
+            "单引号<img src=\"/pic/\">\r\n"
+            "大写");
+  EXPECT_EQ(std::vector<Text>(requested_.begin() + 2, requested_.end()),
+            (std::vector<Text>{"http://img.test/x/a.jpg", "http://img.test/y/b.png",
+                               "http://img.test/x/a.jpg"}));
+  EXPECT_EQ(FileContent("pic/a.jpg"), std::string("JPEG\0a", 6));
+  EXPECT_EQ(FileContent("pic/b.png"), "PNG b");
+}
+
+TEST_F(CollectArticleTest, PictureNamesWithAQueryAreStoredAndPointedAtUnderOneSafeName) {
+  UseLocalPictures();
+  Serve("k", "http://news.test/q",
+        Layout1Article("查询", "<p>图<img src=\"http://img.test/p.jpg?w=1&h=2\"></p>"));
+  pages_["http://img.test/p.jpg?w=1&h=2"] = "JPG";
+  EXPECT_EQ(Collect("k"), ArticleOutcome::kSaved);
+  const Text name = ImageFileName("http://img.test/p.jpg?w=1&h=2");
+  EXPECT_EQ(core::Find(name, "?"), -1);
+  EXPECT_EQ(FileContent("pic/" + name), "JPG");
+  EXPECT_EQ(FileContent("查询.txt"), "图<img src=\"/pic/" + name + "\">");
+}
+
+TEST_F(CollectArticleTest, PictureFolderIsMadeEvenWithoutImages) {
+  UseLocalPictures();
+  Serve("k", "http://news.test/n", Layout1Article("无图", "<p>正文内容</p>"));
+  EXPECT_EQ(Collect("k"), ArticleOutcome::kSaved);
+  EXPECT_TRUE(core::DirectoryExists(folder_ + "/pic"));
+  EXPECT_EQ(requested_.size(), 2u);
+}
+
+TEST_F(CollectArticleTest, OptionsAreReadWhenEachStepRuns) {
+  // The user switches to UTF-8, keyword titles and a higher minimum while
+  // the article is being fetched.
+  Serve("关键", "http://news.test/o", Layout1Article("标题", "<p>正文内容</p>"));
+  onFetch_ = [this](const Text& url) {
+    if (url != "http://news.test/o") return;
+    window_.Choose({Control::单选框_GBK, Control::单选框_UTF8}, Control::单选框_UTF8);
+    window_.Choose({Control::单选框_关键词, Control::单选框_原标题}, Control::单选框_关键词);
+    window_.texts[Control::编辑框_线程1] = "100";
+  };
+  EXPECT_EQ(Collect("关键"), ArticleOutcome::kRejected);  // 8 bytes is not over 100
+  onFetch_ = [this](const Text& url) {
+    if (url == "http://news.test/o") window_.texts[Control::编辑框_线程1] = "0";
+  };
+  EXPECT_EQ(Collect("关键"), ArticleOutcome::kSaved);
+  EXPECT_EQ(FileContent("关键.txt"), u8"正文内容");
+}
+
+TEST_F(CollectArticleTest, StopEndsTheKeywordAndNothingIsFetchedOrWrittenAfterIt) {
+  UseLocalPictures();
+  Serve("k", "http://news.test/s", Layout1Article("停", kImageBody));
+  pages_["http://img.test/x/a.jpg"] = "A";
+  struct Case {
+    int stopAt;  // the checkpoint that reports the stop
+    size_t requests;
+  };
+  // Checkpoints: 1 before the search, 2 before the article, 3 after it,
+  // 4 before the first image's fetch, 5 before its write (a stop during
+  // the first image's download), 6 before the second image's fetch.
+  const Case cases[] = {{1, 0}, {2, 1}, {3, 2}, {5, 3}, {6, 3}};
+  for (const auto& c : cases) {
+    requested_.clear();
+    safePoints_ = FakeSafePoints();
+    safePoints_.stopAt = c.stopAt;
+    EXPECT_EQ(Collect("k"), ArticleOutcome::kStopped) << c.stopAt;
+    EXPECT_EQ(requested_.size(), c.requests) << c.stopAt;
+    EXPECT_EQ(core::FileExists(folder_ + "/pic/a.jpg"), c.stopAt == 6) << c.stopAt;
+    EXPECT_FALSE(core::FileExists(folder_ + "\\停.txt")) << c.stopAt;
+    core::RemoveFile(folder_ + "/pic/a.jpg");
+  }
+  EXPECT_EQ(window_.Log(), "");
+}
+
+}  // namespace
+}  // namespace collector
