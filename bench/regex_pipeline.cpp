@@ -169,8 +169,9 @@ struct Pcre2 : Engine {
     pcre2_set_match_limit(context_, 0xFFFFFFFFu);
     pcre2_set_depth_limit(context_, 0xFFFFFFFFu);
     if (jit_) {
-      // The default 32 KiB JIT stack fails on the lazy style and script patterns.
-      stack_ = pcre2_jit_stack_create(32 * 1024, 8 << 20, nullptr);
+      // The default 32 KiB JIT stack fails on the lazy style and script
+      // patterns, and 8 MiB on the large style block; reserve plenty.
+      stack_ = pcre2_jit_stack_create(32 * 1024, 1 << 30, nullptr);
       pcre2_jit_stack_assign(context_, nullptr, stack_);
     }
   }
@@ -322,12 +323,7 @@ Run Pipeline(Engine& engine, const Text& body) {
   step(0, [&](Text& t) {
     std::vector<Text> tags;
     if (!engine.Matches(kParagraphTag, true, t, tags)) return false;
-    std::map<Text, bool> done;
-    for (const Text& tag : tags) {
-      if (done[tag]) continue;
-      done[tag] = true;
-      t = core::ReplaceAll(t, tag, "");
-    }
+    t = collector::RemoveEachText(t, tags);
     return true;
   });
   step(1, [&](Text& t) {

@@ -36,22 +36,29 @@ const regex::Regex* CleaningPatterns() {
 Text StripParagraphTags(const Text& body) {
   regex::RegexObject tags;
   tags.Create("<p.*?>", body);
+  std::vector<Text> texts;
+  texts.reserve(size_t(tags.MatchCount()));
+  for (int i = 1; i <= tags.MatchCount(); ++i) texts.push_back(tags.MatchText(i));
+  return RemoveEachText(body, texts);
+}
+
+Text RemoveEachText(const Text& body, const std::vector<Text>& texts) {
   Text out = body;
-  // A text removed before is searched again only when the body changed since
-  // (a removal can join the pieces of a new occurrence); otherwise it cannot
-  // be there, and an 8 MB body with thousands of "<p>" stays linear.
-  std::map<Text, size_t> absentSince;  // text -> change count when last found absent
+  // A text is searched again only when the body changed since it was last
+  // seen absent (a removal can join the pieces of a new occurrence), so an
+  // 8 MB body with thousands of "<p>" costs one pass per distinct text.
+  std::map<Text, size_t> absentSince;  // text -> change count when last seen absent
   size_t changes = 0;
-  for (int i = 1; i <= tags.MatchCount(); ++i) {
-    const Text tag = tags.MatchText(i);
-    const auto seen = absentSince.find(tag);
+  for (const Text& text : texts) {
+    const auto seen = absentSince.find(text);
     if (seen != absentSince.end() && seen->second == changes) continue;
-    if (core::Find(out, tag) < 0) {
-      absentSince[tag] = changes;
-      continue;
+    Text next = core::ReplaceAll(out, text, "");
+    if (next.size() != out.size()) {
+      out.swap(next);
+      ++changes;
     }
-    out = core::ReplaceAll(out, tag, "");
-    ++changes;
+    // No byte-wise occurrence at all: certainly none on a character boundary.
+    if (out.find(text) == Text::npos) absentSince[text] = changes;
   }
   return out;
 }

@@ -1,6 +1,8 @@
 // Turning an article's HTML body into plain text, one paragraph per line.
 #pragma once
 
+#include <vector>
+
 #include "collector/image_markers.h"
 #include "core/text.h"
 
@@ -12,6 +14,11 @@ using core::Text;
 // "<p.*?>" (ignoring case) finds is removed wherever it occurs. The pattern
 // also takes other tags whose name begins with p (pre, param).
 Text StripParagraphTags(const Text& body);
+
+// `body` after removing every occurrence of each text in turn (case-sensitive,
+// on character boundaries), as the paragraph-tag removal does with the texts
+// its pattern found.
+Text RemoveEachText(const Text& body, const std::vector<Text>& texts);
 
 // Every "</p>", in any case, becomes "\r\n".
 Text ReplaceParagraphEnds(const Text& body);
