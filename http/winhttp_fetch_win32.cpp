@@ -112,7 +112,10 @@ Text WinHttpFetch(const Text& url, RequestOptions& o) {
   object.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
   if (parts.dwUrlPathLength == 0) object = L"/" + object;
 
-  const std::wstring proxyName = Wide(ProxyList(proxy, secure));
+  // The proxy goes in unqualified: for this one request "http=" + proxy
+  // names the same server on Windows, and Wine's WinHTTP takes "http=" for
+  // part of the host name and fails every send.
+  const std::wstring proxyName = Wide(proxy);
   x.session.Reset(WinHttpOpen(nullptr, proxy.empty() ? WINHTTP_ACCESS_TYPE_NO_PROXY : WINHTTP_ACCESS_TYPE_NAMED_PROXY,
                               proxy.empty() ? WINHTTP_NO_PROXY_NAME : proxyName.c_str(), WINHTTP_NO_PROXY_BYPASS, 0));
   if (!x.session) return fail("702 创建WinHttp会话失败!");

@@ -41,6 +41,7 @@ An answer (every key optional)
     delay    seconds slept before the status line
     drop_after N: close the connection after N body bytes (Content-Length
              still announces the whole body)
+    close    true: read the request and close the connection at once
     silent   true: read the request, never answer; hold the connection until
              the client goes away (at most 600 s)
     header_pad N: add "X-Pad-k" lines until the header block is about N bytes
@@ -229,6 +230,8 @@ def send_answer(conn, req, kind, entry):
     """Writes the scripted answer; returns False when the connection must close."""
     sock = conn.sock
     answer = answer_for(target_of(req["line"]))
+    if answer.get("close"):
+        return False
     if answer.get("silent"):
         wait_until_gone(sock, 600)
         return False
