@@ -1,48 +1,140 @@
-// Program start: the main window and its message loop.
+// Program start and end: the command line, the settings, the skin, the main
+// window and its message loop, and the one exit routine.
 #include <windows.h>
+#include <shellapi.h>
 
+#ifdef HOT_HAVE_HARVEST
+#include "app/collection_pass_win32.h"
+#endif
+#include "app/collection_task.h"
+#include "app/command_line.h"
+#include "app/main_window_win32.h"
+#include "app/settings.h"
+#include "collector/collect_article.h"
+#include "collector/network_fetchers.h"
+#include "collector/search_results.h"
 #include "core/encoding.h"
+#include "core/file_system.h"
+#ifdef HOT_HAVE_SKIN
+#include "skin/skin.h"
+#endif
 
 namespace {
 
-const wchar_t kWindowClass[] = L"HotArticlesMainWindow";
-
-std::wstring Wide(const core::Text& gbk) {
-  const core::Wide w = core::GbkToWide(gbk);
-  return std::wstring(w.begin(), w.end());
+core::TextArray ProgramArguments() {
+  core::TextArray arguments;
+  int count = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!argv) return arguments;
+  for (int i = 1; i < count; ++i) {
+    const std::wstring w(argv[i]);
+    arguments.push_back(core::WideToGbk(core::Wide(w.begin(), w.end())));
+  }
+  LocalFree(argv);
+  return arguments;
 }
 
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_DESTROY) {
-    PostQuitMessage(0);
-    return 0;
+void WriteStandardError(const core::Text& gbk) {
+  const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+  if (!err || err == INVALID_HANDLE_VALUE) return;
+  const core::Text utf8 = core::GbkToUtf8(gbk + "\r\n");
+  DWORD written = 0;
+  WriteFile(err, utf8.data(), DWORD(utf8.size()), &written, nullptr);
+}
+
+bool MentionsAuto(const core::TextArray& arguments) {
+  for (const auto& a : arguments) {
+    if (a == "--auto") return true;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
+  return false;
+}
+
+// One keyword's article over the network. A worker waiting on a server
+// counts as holding still for a pause, as in the rest of the pass.
+void CollectArticleOfJob(const app::ArticleJob& job) {
+  collector::Fetchers fetchers = collector::NetworkFetchers(&job.control.Token());
+  const auto held = [&job](auto fetch) {
+    return [&job, fetch](const core::Text& url) {
+      app::ExchangeScope exchange(job.control);
+      return fetch(url);
+    };
+  };
+  fetchers.searchPage = held(fetchers.searchPage);
+  fetchers.articlePage = held(fetchers.articlePage);
+  fetchers.image = held(fetchers.image);
+  collector::CollectorContext context{job.window, job.control, fetchers,
+                                      collector::SearchUrlPrefix(job.hosts.search, job.hosts.newssite),
+                                      job.outputFolder};
+  collector::CollectArticle(job.keyword, context);
+}
+
+// Run once at program end, after the window is gone.
+void ExitRoutine() {
+#ifdef HOT_HAVE_SKIN
+  skin::StopSkinEngine();
+#endif
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kWindowClass;
-  if (!RegisterClassExW(&wc)) return 1;
-
-  HWND window = CreateWindowExW(0, kWindowClass, Wide("热点文章采集").c_str(),
-                                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 50, 50,
-                                666, 492, nullptr, nullptr, instance, nullptr);
-  if (!window) return 1;
-  ShowWindow(window, showCommand);
-  UpdateWindow(window);
-
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+  const core::TextArray arguments = ProgramArguments();
+  app::CommandLine options;
+  core::Text error;
+  if (!app::ParseCommandLine(arguments, options, error)) {
+    WriteStandardError(error);
+    WriteStandardError(app::CommandLineUsage());
+    if (!MentionsAuto(arguments)) app::ShowInfoMessage(error + "\r\n" + app::CommandLineUsage());
+    return app::kBadCommandLineExitCode;
   }
-  return 0;
+
+  const core::Text runDirectory = core::ExecutableDirectory();
+  core::TextArray settingsProblems;
+  app::HostSettings hosts;
+  std::string settingsText;
+  if (core::ReadWholeFile(runDirectory + app::kSettingsFileName, settingsText)) {
+    hosts = app::ParseSettings(core::TextFromBytes(settingsText), settingsProblems);
+  }
+
+#ifdef HOT_HAVE_SKIN
+  skin::StartSkinEngine();
+#endif
+
+  app::MainWindowConfig config;
+  config.quiet = options.autoRun;
+  config.autoRun = options.autoRun;
+  config.echoLog = options.autoRun;
+#ifdef HOT_HAVE_HARVEST
+  app::PassSetup setup;
+  setup.runDirectory = runDirectory;
+  setup.hosts = hosts;
+  setup.quiet = options.autoRun;
+  setup.collect = CollectArticleOfJob;
+  config.pass = app::MakeCollectionPass(setup);
+#endif
+
+  int exitCode = 0;
+  bool workerLeft = false;
+  {
+    app::MainWindow window(config);
+    if (!window.Create(instance, showCommand)) {
+      ExitRoutine();
+      return 1;
+    }
+    app::ApplyCommandLine(options, window.Ops());
+    for (const auto& problem : settingsProblems) window.Log(problem);
+
+    MSG msg = {};
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    exitCode = int(msg.wParam);
+    workerLeft = window.Runner().IsBusy();
+  }
+  ExitRoutine();
+  // A worker still blocked in an exchange after the close wait ends with the
+  // process here, before any static object it might use is torn down.
+  if (workerLeft) ExitProcess(UINT(exitCode));
+  return exitCode;
 }

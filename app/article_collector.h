@@ -1,0 +1,23 @@
+// How a pass hands one keyword to the article collection.
+#pragma once
+
+#include <functional>
+
+#include "app/pass_control.h"
+#include "app/settings.h"
+#include "core/text.h"
+#include "core/window_ops.h"
+
+namespace app {
+
+struct ArticleJob {
+  const Text& keyword;
+  core::WindowOps& window;   // options and the log, guarded by the pass
+  PassControl& control;      // safe points, and the token for the HTTP clients
+  const Text& outputFolder;  // the pass's folder, no trailing separator
+  const HostSettings& hosts; // search and news-site hosts
+};
+
+using ArticleCollector = std::function<void(const ArticleJob& job)>;
+
+}  // namespace app

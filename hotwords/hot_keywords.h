@@ -1,0 +1,57 @@
+// The hot keywords of a pass: both hot-list pages fetched, their keywords
+// pulled out by pattern, optionally filtered against the history file, shown
+// in the keyword box, and added to the history file.
+#pragma once
+
+#include <functional>
+
+#include "core/safe_points.h"
+#include "core/text.h"
+#include "core/window_ops.h"
+
+namespace hotwords {
+
+using core::Text;
+
+// Beside the executable; keywords separated by "\r\n", GBK, only ever grown.
+inline constexpr char kHistoryFileName[] = "\\历史关键词库.txt";
+// The keyword is submatch 1 of each match.
+inline constexpr char kHotListPattern[] = "href_top\\=.*?>(.*?)</a>";
+inline constexpr char kHotSearchPattern[] =
+    "<a href\\=\"/weibo\\?q\\=.*?\" target\\=\"_blank\">(.*?)</a>";
+
+// Fetches a page as GBK text; empty on any failure.
+using PageFetch = std::function<Text(const Text& url)>;
+
+struct HarvestPlan {
+  Text hotListUrl;
+  Text hotSearchUrl;
+  Text historyPath;  // the program's directory + kHistoryFileName
+};
+
+// The history file's text up to its first zero byte; empty when it is
+// missing or unreadable.
+Text ReadHistoryKeywords(const Text& historyPath);
+
+// The keywords of one page, each followed by "\r\n". The filter box is read
+// afresh for every keyword; when it is ticked a keyword that occurs anywhere
+// in `history` (as bytes, case and all) is left out. Stops early, with what
+// it has, when the pass is stopped.
+Text KeywordsOfPage(const Text& page, const Text& pattern, const Text& history,
+                    core::WindowOps& window, core::SafePoints& safePoints);
+
+// The box's list from the two pages' lists (each keyword followed by
+// "\r\n"): joined by "\r\n", with every empty line removed. When the second
+// list is empty the blank-line removal leaves the last keyword with a stray
+// "\r" (it takes the LF of the final CR LF); that CR is dropped as well, or
+// the pass would search for it and the history would keep it.
+Text JoinKeywordLists(const Text& first, const Text& second);
+
+// The whole harvest. `historyKeywords` is reloaded from the file first and
+// stays the state before this harvest. The history file is replaced through
+// a temporary file, so a failed write leaves the old one whole. A stopped
+// pass returns at its next safe point without touching the box or the file.
+void HarvestHotKeywords(const HarvestPlan& plan, const PageFetch& fetch, core::WindowOps& window,
+                        core::SafePoints& safePoints, Text& historyKeywords);
+
+}  // namespace hotwords
