@@ -2,11 +2,50 @@
 
 #include "app/collection_task.h"
 #include "app/network_date.h"
+#include "collector/collect_article.h"
+#include "collector/network_fetchers.h"
+#include "collector/search_results.h"
 #include "core/file_system.h"
 #include "hotwords/hot_keywords.h"
 #include "http/winhttp_fetch.h"
 
 namespace app {
+
+namespace {
+
+// Wraps a fetch so that the pass counts it as an exchange.
+template <typename Result>
+std::function<Result(const Text&)> AsExchange(PassControl& control,
+                                              std::function<Result(const Text&)> fetch) {
+  return [&control, fetch](const Text& url) {
+    ExchangeScope exchange(control);
+    return fetch(url);
+  };
+}
+
+}  // namespace
+
+std::function<Text(const Text& url)> PassPageFetch(PassControl& control) {
+  return AsExchange<Text>(control, [&control](const Text& url) {
+    http::RequestOptions options;
+    options.cancel = &control.Token();
+    return http::WinHttpFetch(url, options);
+  });
+}
+
+ArticleCollector NetworkArticleCollector() {
+  return [](const ArticleJob& job) {
+    const collector::Fetchers network = collector::NetworkFetchers(&job.control.Token());
+    collector::Fetchers fetchers;
+    fetchers.searchPage = AsExchange<Text>(job.control, network.searchPage);
+    fetchers.articlePage = AsExchange<core::Bytes>(job.control, network.articlePage);
+    fetchers.image = AsExchange<core::Bytes>(job.control, network.image);
+    collector::CollectorContext context{
+        job.window, job.control, fetchers,
+        collector::SearchUrlPrefix(job.hosts.search, job.hosts.newssite), job.outputFolder};
+    collector::CollectArticle(job.keyword, context);
+  };
+}
 
 PassBody MakeCollectionPass(PassSetup setup) {
   if (setup.hotListUrl.empty()) setup.hotListUrl = HotListUrl(setup.hosts);
@@ -16,12 +55,7 @@ PassBody MakeCollectionPass(PassSetup setup) {
     // The history text belongs to this pass, so a stopped pass that wakes up
     // late never shares it with the next one.
     Text historyKeywords;
-    const hotwords::PageFetch fetch = [&control](const Text& url) {
-      http::RequestOptions options;
-      options.cancel = &control.Token();
-      ExchangeScope exchange(control);
-      return http::WinHttpFetch(url, options);
-    };
+    const hotwords::PageFetch fetch = PassPageFetch(control);
     PassServices services;
     services.createDirectory = [](const Text& path) { core::CreateDirectoryLevel(path); };
     services.networkDate = [&] {

@@ -22,4 +22,12 @@ struct PassSetup {
 
 PassBody MakeCollectionPass(PassSetup setup);
 
+// A page fetch through WinHttpFetch under the pass's control: cancelled by
+// stop, and counted as an exchange, so a pause holds its result.
+std::function<Text(const Text& url)> PassPageFetch(PassControl& control);
+
+// The article collection over the network: the collector's own fetchers,
+// each exchange under the pass's control as above.
+ArticleCollector NetworkArticleCollector();
+
 }  // namespace app
