@@ -296,12 +296,15 @@ TEST_F(MainWindowTest, StartPausePauseContinueContinueStop) {
   EXPECT_FALSE(pass.messageShown);
   EXPECT_EQ(boxes.Texts(), (core::TextArray{"已暂停", "已暂停", "已停止"}));
 
-  // The log holds the keywords in order, each once.
+  // The log holds the keywords in order, each once. The line of the keyword
+  // in hand at the stop may be missing: its window call came after the stop
+  // and was dropped.
   const core::TextArray lines = core::Split(WindowText(log), "\r\n");
-  ASSERT_EQ(lines.size(), size_t(stoppedAt) + 1);
+  ASSERT_GE(lines.size(), 2u);
+  const int logged = int(lines.size()) - 1;
+  EXPECT_TRUE(logged == stoppedAt || logged == stoppedAt - 1) << logged << " " << stoppedAt;
   EXPECT_EQ(lines[0], "【采集日志】");
-  EXPECT_EQ(lines[1], "关键词1");
-  EXPECT_EQ(lines[stoppedAt], "关键词" + core::IntToText(stoppedAt));
+  for (int i = 1; i <= logged; ++i) EXPECT_EQ(lines[i], "关键词" + core::IntToText(i));
 
   // After a stop, start begins a new pass at once.
   Click(window.ControlHandle(app::k按钮_开始));
