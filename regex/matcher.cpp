@@ -328,12 +328,13 @@ bool Matcher::Run(std::size_t start) {
       case Op::kCharLoop: {
         const CharClass& set = p_.classes[in.a];
         const std::size_t runStart = pos;
-        std::size_t p = pos, minPos = pos;
+        std::size_t p = pos, minPos = pos, lastStart = pos;
         std::uint32_t count = 0;
         const std::uint32_t want = in.greedy ? in.d : in.c;
         while (count < want && p < n_) {
           std::size_t length;
           if (!set.Test(DecodeAt(s_, n_, p, length))) break;
+          lastStart = p;
           p += length;
           if (++count == in.c) minPos = p;
         }
@@ -345,7 +346,10 @@ bool Matcher::Run(std::size_t start) {
           if (!Push(kRestoreCapture, 0, 2 * in.e + 1, std::uint32_t(caps_[2 * in.e + 1]))) {
             return false;
           }
-          if (count > 0) SetLoopCapture(in.e, p);
+          if (count > 0) {
+            caps_[2 * in.e] = std::int32_t(lastStart);
+            caps_[2 * in.e + 1] = std::int32_t(p);
+          }
         }
         if (in.greedy) {
           if (p > minPos && !Push(kGreedyLoop, pc, std::uint32_t(p), std::uint32_t(minPos))) {
