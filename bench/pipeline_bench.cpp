@@ -80,7 +80,7 @@ Text Keyword(int i) { return "热点关键词" + core::IntToText(i); }
 std::string ArticlePage(int i, int kb) {
   Text body;
   int n = 0;
-  while (int(body.size()) < kb * 1024 * 2 / 3) {
+  while (int(body.size()) < kb * 1024 * 13 / 15) {  // about `kb` KiB once in UTF-8
     body += "<p class=\"para\">第" + core::IntToText(++n) +
             "段：这是一段用于测试的新闻正文，&nbsp;包含<strong>加粗</strong>和<a href=\"/x\">链接</a>，"
             "as well as some English words &amp; entities.</p>\n";
