@@ -43,6 +43,14 @@ struct Exchange {
 constexpr DWORD kReadChunk = 1024;
 constexpr DWORD kHeaderBuffer = 5000;
 
+// Connect, send and receive time-outs, on a handle and what it opens later.
+void SetTimeouts(HINTERNET handle, DWORD ms) {
+  for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+                       INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT}) {
+    InternetSetOptionA(handle, option, &ms, sizeof ms);
+  }
+}
+
 }  // namespace
 
 Bytes InetFetch(const Text& url) {
@@ -75,11 +83,8 @@ Bytes InetFetch(const Text& url, RequestOptions& o) {
   if (!x.internet) return Bytes();
   // WinInet's receive time-out is otherwise the platform's, and Wine's is
   // infinite: one silent server would hold the caller for good.
-  DWORD timeout = DWORD(InetTimeoutMs(o.timeoutSeconds.value_or(0)));
-  for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
-                       INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT}) {
-    InternetSetOptionA(x.internet.get(), option, &timeout, sizeof timeout);
-  }
+  const DWORD timeout = DWORD(InetTimeoutMs(o.timeoutSeconds.value_or(0)));
+  SetTimeouts(x.internet.get(), timeout);
 
   const Text host = UrlHost(url, false);
   x.connection.Reset(InternetConnectA(x.internet.get(), host.c_str(), INTERNET_PORT(UrlPort(url)), nullptr, nullptr,
@@ -91,6 +96,7 @@ Bytes InetFetch(const Text& url, RequestOptions& o) {
   x.request.Reset(HttpOpenRequestA(x.connection.get(), verb.c_str(), path.c_str(), "HTTP/1.1", nullptr, nullptr,
                                    InetRequestFlags(cookiesGiven, noRedirect, secure), 0));
   if (!x.request) return Bytes();
+  SetTimeouts(x.request.get(), timeout);
   DWORD securityFlags = 0x0001F380;
   InternetSetOptionA(x.request.get(), INTERNET_OPTION_SECURITY_FLAGS, &securityFlags, sizeof securityFlags);
 
@@ -113,27 +119,31 @@ Bytes InetFetch(const Text& url, RequestOptions& o) {
   }
 
   Bytes body;
-  std::uint8_t buffer[kReadChunk];
+  std::uint8_t chunk[kReadChunk];
   for (;;) {
     if (cancel && !cancel->Checkpoint()) break;
     DWORD read = 0;
-    if (!InternetReadFile(x.request.get(), buffer, kReadChunk, &read) || read == 0) break;
-    body.insert(body.end(), buffer, buffer + read);
+    if (!InternetReadFile(x.request.get(), chunk, kReadChunk, &read) || read == 0) break;
+    body.insert(body.end(), chunk, chunk + read);
   }
   if (IsCancelled(cancel)) return Bytes();
 
   // A header block that does not fit the first buffer is asked for again
-  // with the size WinInet reports, so its cookies are not lost.
-  Text responseHeaders(kHeaderBuffer, ' ');
+  // with the size WinInet reports, so its cookies are not lost. Without a
+  // response there is no header block: the text stays empty, not blanks.
+  Text responseHeaders;
+  Text buffer(kHeaderBuffer, '\0');
   DWORD size = kHeaderBuffer;
-  if (HttpQueryInfoA(x.request.get(), HTTP_QUERY_RAW_HEADERS_CRLF, &responseHeaders[0], &size, nullptr)) {
-    responseHeaders = core::TextFromBytes(std::string_view(responseHeaders.data(), size));
+  if (HttpQueryInfoA(x.request.get(), HTTP_QUERY_RAW_HEADERS_CRLF, &buffer[0], &size, nullptr)) {
+    responseHeaders = core::TextFromBytes(std::string_view(buffer.data(), size));
   } else if (GetLastError() == ERROR_INSUFFICIENT_BUFFER && size > kHeaderBuffer) {
-    Text whole(size, '\0');
-    if (HttpQueryInfoA(x.request.get(), HTTP_QUERY_RAW_HEADERS_CRLF, &whole[0], &size, nullptr)) {
-      responseHeaders = core::TextFromBytes(std::string_view(whole.data(), size));
+    buffer.assign(size, '\0');
+    if (HttpQueryInfoA(x.request.get(), HTTP_QUERY_RAW_HEADERS_CRLF, &buffer[0], &size, nullptr)) {
+      responseHeaders = core::TextFromBytes(std::string_view(buffer.data(), size));
     }
   }
+  // Wine answers the query with a bare CRLF when no response came.
+  if (responseHeaders.find_first_not_of("\r\n") == Text::npos) responseHeaders.clear();
   x.request.Close();
   x.connection.Close();
   x.internet.Close();
