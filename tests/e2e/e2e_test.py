@@ -14,8 +14,10 @@ results in the GoogleTest XML shape so ./test counts them.
 """
 
 import argparse
+import ctypes
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -127,6 +129,12 @@ class Run:
                   % (out, result.stderr.decode("utf-8", "replace")[-2000:]))
         return [line for line in out.replace("\r\n", "\n").split("\n") if line]
 
+    def start(self, *args):
+        """Starts one --auto pass and returns the process; its stdout is piped."""
+        exe = os.path.join(self.dir, os.path.basename(self.exe))
+        return subprocess.Popen([os.path.join(ROOT, "tools", "wine-run"), exe, "--auto"] + list(args),
+                                cwd=self.dir, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
     def files(self, sub=""):
         path = os.path.join(self.folder, sub)
         return sorted(os.listdir(path)) if os.path.isdir(path) else None
@@ -139,6 +147,41 @@ class Run:
         path = os.path.join(self.dir, "历史关键词库.txt")
         with open(path, "rb") as f:
             return f.read()
+
+
+class _ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("l", ctypes.c_long * 5), ("pad", ctypes.c_long * 12)]
+
+
+def close_window_of(pid, title="热点文章采集"):
+    """Asks the program's window to close, as the user would (WM_DELETE_WINDOW
+    to the X window of that process only); returns the number of windows asked."""
+    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True).stdout.decode("utf-8", "replace")
+    ids = [int(line.split()[0], 16) for line in tree.splitlines() if '"%s"' % title in line]
+    x11 = ctypes.CDLL("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+    x11.XFlush.argtypes = [ctypes.c_void_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = x11.XOpenDisplay(None)
+    asked = 0
+    for wid in ids:
+        prop = subprocess.run(["xprop", "-id", hex(wid), "_NET_WM_PID"], capture_output=True).stdout.decode()
+        m = re.search(r"= (\d+)", prop)
+        if not m or int(m.group(1)) != pid:
+            continue
+        event = _ClientMessage(type=33, send_event=1, display=display, window=wid, format=32)
+        event.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
+        event.l[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+        x11.XSendEvent(display, wid, 0, 0, ctypes.byref(event))
+        asked += 1
+    x11.XFlush(display)
+    x11.XCloseDisplay(display)
+    return asked
 
 
 def article_lines(log):
@@ -352,6 +395,45 @@ def unsafe_titles_and_a_failing_write(server, base, exe):
     expect(os.path.isdir(os.path.join(run.folder, "被占用的名字.txt")), "the directory is untouched")
     expect_eq(run.read("_CON.txt"), gbk("设备名的正文。" + PAD), "_CON.txt bytes")
     expect_eq(sorted(os.listdir(os.path.join(run.dir, "采集文章"))), [PASS_FOLDER], "nothing outside the folder")
+
+
+@case
+def stop_during_a_picture_download(server, base, exe):
+    h = server.http_base
+    a = hot_pages(["停止词", "之后的词"])
+    a[site.search_target("停止词")] = site.utf8_page(site.result_page(h + "/a/stop"))
+    a[site.search_target("之后的词")] = site.utf8_page(site.result_page(h + "/a/after"))
+    a["/a/stop"] = site.utf8_page(layout1("停止的文章", (
+        '<p>图一<img src="{h}/img/slow.png"></p><p>图二<img src="{h}/img/next.png"></p>'
+        "<p>" + PAD + "</p>").format(h=h)))
+    # The first picture is slow to come: the stop arrives while it is on its way.
+    a["/img/slow.png"] = dict(site.answer(site.png(2, 2, (1, 2, 3)), "image/png"), delay=2)
+    a["/img/next.png"] = site.answer(site.png(2, 2, (4, 5, 6)), "image/png")
+    a["/a/after"] = site.utf8_page(site.layout2("之后的文章", "<p>" + PAD + "</p>"))
+    server.script(a)
+    run = Run(base, "stop", exe, server)
+    process = run.start("--keep-images", "--images=local", "--title=original")
+    try:
+        end = time.time() + 120
+        while time.time() < end and not any(t == "/img/slow.png" for _, t in server.requests()):
+            expect(process.poll() is None, "the program ended before the picture was asked for")
+            time.sleep(0.1)
+        expect(time.time() < end, "the picture was never asked for")
+        time.sleep(0.5)
+        expect_eq(close_window_of(process.pid), 1, "windows asked to close")
+        out, _ = process.communicate(timeout=60)
+    finally:
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+    log = [line for line in out.decode("utf-8", "replace").replace("\r\n", "\n").split("\n") if line]
+    expect_eq(article_lines(log), [], "log lines after the stop")
+    expect(DONE not in log, "a stopped pass does not report 任务完成")
+    expect_eq(run.files("pic"), [], "no picture written after the stop")
+    expect_eq(run.files(), ["pic"], "no article written after the stop")
+    requested = [t for _, t in server.requests()]
+    expect("/img/next.png" not in requested, "the second picture is not asked for")
+    expect(site.search_target("之后的词") not in requested, "the next keyword is not searched")
 
 
 # --- the runner ------------------------------------------------------------------
