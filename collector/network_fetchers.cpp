@@ -1,6 +1,5 @@
 #include "collector/network_fetchers.h"
 
-#include "collector/search_results.h"
 #include "http/inet_fetch.h"
 #include "http/winhttp_fetch.h"
 
@@ -28,16 +27,6 @@ Fetchers NetworkFetchers(http::CancelToken* cancel) {
     return http::InetFetch(url, options);
   };
   return fetchers;
-}
-
-ArticleOutcome CollectArticleOverNetwork(const Text& keyword, core::WindowOps& window,
-                                         core::SafePoints& safePoints, http::CancelToken* cancel,
-                                         const Text& outputFolder, const Text& searchHost,
-                                         const Text& newsSite) {
-  const Fetchers fetchers = NetworkFetchers(cancel);
-  CollectorContext context{window, safePoints, fetchers, SearchUrlPrefix(searchHost, newsSite),
-                           outputFolder};
-  return CollectArticle(keyword, context);
 }
 
 }  // namespace collector

@@ -12,11 +12,4 @@ namespace collector {
 // stopped pass ends the exchange it is in.
 Fetchers NetworkFetchers(http::CancelToken* cancel);
 
-// One keyword's article as the program collects it: the network fetchers
-// with `cancel`, the search restricted to `newsSite` on `searchHost`.
-ArticleOutcome CollectArticleOverNetwork(const Text& keyword, core::WindowOps& window,
-                                         core::SafePoints& safePoints, http::CancelToken* cancel,
-                                         const Text& outputFolder, const Text& searchHost,
-                                         const Text& newsSite);
-
 }  // namespace collector
