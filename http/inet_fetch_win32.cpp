@@ -3,6 +3,7 @@
 #include <wininet.h>
 
 #include <atomic>
+#include <vector>
 
 #include "http/headers.h"
 #include "http/inet_fetch.h"
@@ -40,7 +41,9 @@ struct Exchange {
   InetHandle request;
 };
 
-constexpr DWORD kReadChunk = 1024;
+// Reads of 64 KiB: each InternetReadFile costs a round trip through Wine's
+// server, and 1 KiB reads made a 20 MB body thirty times slower than curl.
+constexpr DWORD kReadChunk = 64 * 1024;
 constexpr DWORD kHeaderBuffer = 5000;
 
 // Connect, send and receive time-outs, on a handle and what it opens later.
@@ -119,12 +122,12 @@ Bytes InetFetch(const Text& url, RequestOptions& o) {
   }
 
   Bytes body;
-  std::uint8_t chunk[kReadChunk];
+  std::vector<std::uint8_t> chunk(kReadChunk);
   for (;;) {
     if (cancel && !cancel->Checkpoint()) break;
     DWORD read = 0;
-    if (!InternetReadFile(x.request.get(), chunk, kReadChunk, &read) || read == 0) break;
-    body.insert(body.end(), chunk, chunk + read);
+    if (!InternetReadFile(x.request.get(), chunk.data(), kReadChunk, &read) || read == 0) break;
+    body.insert(body.end(), chunk.begin(), chunk.begin() + read);
   }
   if (IsCancelled(cancel)) return Bytes();
 
