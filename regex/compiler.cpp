@@ -9,7 +9,7 @@ namespace {
 
 // Deeper nesting of groups is refused: the parser and the compiler recurse
 // along the nesting (never along the subject).
-constexpr int kMaxNesting = 200;
+constexpr int kMaxNesting = 100;
 
 struct Node {
   enum Kind {

@@ -287,6 +287,14 @@ TEST(RegexLimits, CatastrophicBacktrackingEndsAsAFailedExecution) {
   }
 }
 
+TEST(RegexLimits, DeeplyNestedPatternsAreRefusedNotOverflowed) {
+  RegexObject re;
+  EXPECT_FALSE(re.Create(std::string(5000, '(') + "a" + std::string(5000, ')'), "a"));
+  EXPECT_FALSE(re.LimitHit());
+  ASSERT_TRUE(re.Create(std::string(50, '(') + "a" + std::string(50, ')'), "a"));
+  EXPECT_EQ(re.SubMatchText(1, 50), "a");
+}
+
 TEST(RegexLimits, LongSubjectsRunWithoutDeepRecursion) {
   std::string big = "<style>" + std::string(4 << 20, 'x') + "</style>tail";
   RegexObject re;
