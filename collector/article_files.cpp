@@ -118,6 +118,15 @@ Text SafeFileTitle(const Text& title, const Text& outputFolder) {
     // control bytes are dropped
     i += n;
   }
+  // Every GBK character is one UTF-16 unit, so no more characters than the
+  // path allows can fit; cutting there first keeps the shortening below short
+  // even for a page that sends a huge title.
+  size_t chars = 0, end = 0;
+  while (end < safe.size() && chars < size_t(kMaxPathUnits)) {
+    end += CharLength(safe, end);
+    ++chars;
+  }
+  safe.resize(end);
   CutTrailingDotsAndBlanks(safe);
   // Shorten first, then prefix: a shortened title may have become a device
   // name, and the prefix may push it over the limit again.

@@ -84,6 +84,9 @@ TEST(ArticleFiles, SafeFileTitleShortensToFitThePathAtCharacterBoundaries) {
   const Text dotted = Text(kMaxPathUnits - 12, 'a') + ". b";
   EXPECT_EQ(SafeFileTitle(dotted, folder), Text(kMaxPathUnits - 12, 'a'));
 
+  // A page may send a title of any size; it is cut to what fits.
+  EXPECT_EQ(SafeFileTitle(Text(1 << 20, 'x'), folder), Text(kMaxPathUnits - 11, 'x'));
+
   // A folder so long that nothing fits leaves an empty title (the write then fails).
   EXPECT_EQ(SafeFileTitle("标题", "C:\\" + Text(300, 'f')), "");
 }
