@@ -352,7 +352,11 @@ bool Matcher::Run(std::size_t start) {
           }
         }
         if (in.greedy) {
-          if (p > minPos && !Push(kGreedyLoop, pc, std::uint32_t(p), std::uint32_t(minPos))) {
+          // When what follows begins with a character the loop cannot take,
+          // no shorter run can be followed by it: nothing to give back.
+          const bool hopeless = in.f >= 0 && in.f < 0x80 && !set.Test(Char(in.f));
+          if (p > minPos && !hopeless &&
+              !Push(kGreedyLoop, pc, std::uint32_t(p), std::uint32_t(minPos))) {
             return false;
           }
         } else if (count < in.d) {
