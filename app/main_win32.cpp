@@ -10,9 +10,6 @@
 #include "app/command_line.h"
 #include "app/main_window_win32.h"
 #include "app/settings.h"
-#include "collector/collect_article.h"
-#include "collector/network_fetchers.h"
-#include "collector/search_results.h"
 #include "core/encoding.h"
 #include "core/file_system.h"
 #ifdef HOT_HAVE_SKIN
@@ -47,25 +44,6 @@ bool MentionsAuto(const core::TextArray& arguments) {
     if (a == "--auto") return true;
   }
   return false;
-}
-
-// One keyword's article over the network. A worker waiting on a server
-// counts as holding still for a pause, as in the rest of the pass.
-void CollectArticleOfJob(const app::ArticleJob& job) {
-  collector::Fetchers fetchers = collector::NetworkFetchers(&job.control.Token());
-  const auto held = [&job](auto fetch) {
-    return [&job, fetch](const core::Text& url) {
-      app::ExchangeScope exchange(job.control);
-      return fetch(url);
-    };
-  };
-  fetchers.searchPage = held(fetchers.searchPage);
-  fetchers.articlePage = held(fetchers.articlePage);
-  fetchers.image = held(fetchers.image);
-  collector::CollectorContext context{job.window, job.control, fetchers,
-                                      collector::SearchUrlPrefix(job.hosts.search, job.hosts.newssite),
-                                      job.outputFolder};
-  collector::CollectArticle(job.keyword, context);
 }
 
 // Run once at program end, after the window is gone.
@@ -109,7 +87,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   setup.runDirectory = runDirectory;
   setup.hosts = hosts;
   setup.quiet = options.autoRun;
-  setup.collect = CollectArticleOfJob;
+  setup.collect = app::NetworkArticleCollector();
   config.pass = app::MakeCollectionPass(setup);
 #endif
 
