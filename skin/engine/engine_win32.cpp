@@ -266,7 +266,7 @@ void PaintEditFrame(HWND window) {
 }
 
 // Messages after which the system's button procedure has painted the button
-// itself; the skinned face is painted again over it.
+// or group box itself; the skinned look is painted again over it.
 bool RepaintsButton(UINT message) {
   switch (message) {
     case BM_SETSTATE:
@@ -353,7 +353,8 @@ LRESULT CALLBACK SkinProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     }
   }
   const LRESULT result = CallWindowProcW(old, window, message, wParam, lParam);
-  if (g_attached && kind == kPushButton && RepaintsButton(message) && IsWindow(window)) {
+  if (g_attached && (kind == kPushButton || kind == kGroupBox) && RepaintsButton(message) &&
+      IsWindow(window)) {
     Redraw(window);
   }
   return result;
