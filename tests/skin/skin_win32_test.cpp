@@ -8,6 +8,7 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "skin/embedded.h"
 #include "skin/engine/skinh.h"
@@ -15,6 +16,7 @@
 #include "skin/she_format.h"
 #include "skin/skin.h"
 #include "tests/skin/dlls/recorder.h"
+#include "tests/skin/pe_image.h"
 #include "tests/skin/test_window_win32.h"
 
 namespace skin_test {
@@ -80,6 +82,32 @@ TEST(SkinWine, AttachPassesTheEmbeddedSkinAndANullPassword) {
       ASSERT_TRUE(skin::StartSkinEngine());                                    \
     }                                                                          \
   } while (false)
+
+std::vector<std::string> g_importedDlls;
+
+skin::Address RecordImport(const char* dll, const char*, std::uint32_t) {
+  std::string name(dll);
+  CharUpperBuffA(&name[0], DWORD(name.size()));
+  g_importedDlls.push_back(name);
+  return 0x7F001000u;
+}
+
+// The engine runs from memory with our loader: system DLLs only, and no TLS
+// directory (the loader runs no TLS callbacks).
+TEST(SkinEngineImage, ImportsSystemDllsOnlyAndHasNoTls) {
+  if (skin::kSkinEngineImageSize == 0) GTEST_SKIP() << "built without a skin engine";
+  FakePlatform platform;
+  skin::MemoryModule engine(platform);
+  g_importedDlls.clear();
+  ASSERT_TRUE(engine.Load(skin::kSkinEngineImage, skin::kSkinEngineImageSize, RecordImport, 0));
+  EXPECT_FALSE(g_importedDlls.empty());
+  for (const std::string& dll : g_importedDlls) {
+    EXPECT_TRUE(dll == "KERNEL32.DLL" || dll == "USER32.DLL" || dll == "GDI32.DLL") << dll;
+  }
+  const std::uint32_t nt = Get32(skin::kSkinEngineImage + 60);
+  EXPECT_EQ(Get32(skin::kSkinEngineImage + nt + 24 + 96 + 8 * 9 + 4), 0u) << "TLS directory";
+  EXPECT_NE(engine.FindExport(SKINH_ATTACH_RES_NAME), 0u);
+}
 
 struct Probe {
   const char* what;
