@@ -78,4 +78,19 @@ ArticleOutcome CollectArticle(const Text& keyword, CollectorContext& context) {
   return SaveArticle(keyword, article.title, article.body, context);
 }
 
+void ArticleTally::Add(ArticleOutcome outcome) {
+  if (outcome == ArticleOutcome::kStopped) return;
+  ++keywords;
+  if (outcome == ArticleOutcome::kSaved) {
+    ++saved;
+  } else {
+    ++failed;
+  }
+}
+
+Text ArticleTally::SummaryLine() const {
+  return "本次采集：关键词" + core::IntToText(keywords) + "个，保存文章" + core::IntToText(saved) +
+         "篇，失败" + core::IntToText(failed) + "篇\r\n";
+}
+
 }  // namespace collector

@@ -44,4 +44,18 @@ enum class ArticleOutcome {
 
 ArticleOutcome CollectArticle(const Text& keyword, CollectorContext& context);
 
+// What became of a pass's keywords, for the summary line before "任务完成".
+// Every keyword handled counts; one that gave no saved article (no result,
+// rejected, or its write failed) counts as failed. A stopped keyword is not
+// counted (a stopped pass shows no summary).
+struct ArticleTally {
+  int keywords = 0;
+  int saved = 0;
+  int failed = 0;
+
+  void Add(ArticleOutcome outcome);
+  // "本次采集：关键词N个，保存文章M篇，失败K篇\r\n"
+  Text SummaryLine() const;
+};
+
 }  // namespace collector

@@ -350,5 +350,16 @@ TEST_F(CollectArticleTest, StopEndsTheKeywordAndNothingIsFetchedOrWrittenAfterIt
   EXPECT_EQ(window_.Log(), "");
 }
 
+TEST(ArticleTally, CountsKeywordsSavedAndFailedForTheSummary) {
+  ArticleTally tally;
+  EXPECT_EQ(tally.SummaryLine(), "本次采集：关键词0个，保存文章0篇，失败0篇\r\n");
+  for (const ArticleOutcome outcome :
+       {ArticleOutcome::kSaved, ArticleOutcome::kNoResult, ArticleOutcome::kRejected,
+        ArticleOutcome::kSaveFailed, ArticleOutcome::kSaved, ArticleOutcome::kStopped}) {
+    tally.Add(outcome);
+  }
+  EXPECT_EQ(tally.SummaryLine(), "本次采集：关键词5个，保存文章2篇，失败3篇\r\n");
+}
+
 }  // namespace
 }  // namespace collector
