@@ -67,15 +67,21 @@ int main() {
   }
   for (const Client& c : clients) {
     c.fetch(smallUrl);  // first use loads the DLLs; not part of the figures
-    const double tBig = Seconds([&] { return c.fetch(bigUrl) == size_t(kBigSize); });
+    std::string failure;
+    const double tBig = Seconds([&] {
+      const size_t got = c.fetch(bigUrl);
+      if (got != size_t(kBigSize)) failure = "the 20 MB body came with " + std::to_string(got) + " bytes";
+      return failure.empty();
+    });
     const double tSmall = Seconds([&] {
-      for (int i = 0; i < kSmallPages; ++i) {
-        if (c.fetch(smallUrl) != small.body.size()) return false;
+      for (int i = 0; i < kSmallPages && failure.empty(); ++i) {
+        const size_t got = c.fetch(smallUrl);
+        if (got != small.body.size()) failure = "page " + std::to_string(i) + " came with " + std::to_string(got) + " bytes";
       }
-      return true;
+      return failure.empty();
     });
     if (tBig < 0 || tSmall < 0) {
-      std::printf("%-16s failed to fetch\n", c.name);
+      std::printf("%-16s failed: %s\n", c.name, failure.c_str());
       continue;
     }
     std::printf("%-16s %10.3f %10.1f %12.1f", c.name, tBig, 20 / tBig, kSmallPages / tSmall);

@@ -110,10 +110,19 @@ class Conn:
         self.sock = sock
         self.buf = b""
 
+    def quickack(self):
+        # Acknowledge at once: a client that writes its request in two
+        # pieces (WinInet does) otherwise waits for our delayed ACK.
+        try:
+            self.sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_QUICKACK, 1)
+        except (OSError, AttributeError):
+            pass
+
     def read_until(self, marker, limit=1 << 20):
         while marker not in self.buf:
             if len(self.buf) > limit:
                 return None
+            self.quickack()
             data = self.sock.recv(65536)
             if not data:
                 return None
