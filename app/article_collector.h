@@ -5,6 +5,7 @@
 
 #include "app/pass_control.h"
 #include "app/settings.h"
+#include "collector/collect_article.h"
 #include "core/text.h"
 #include "core/window_ops.h"
 
@@ -18,6 +19,7 @@ struct ArticleJob {
   const HostSettings& hosts; // search and news-site hosts
 };
 
-using ArticleCollector = std::function<void(const ArticleJob& job)>;
+// Collects one keyword's article and tells what became of it.
+using ArticleCollector = std::function<collector::ArticleOutcome(const ArticleJob& job)>;
 
 }  // namespace app

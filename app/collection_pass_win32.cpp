@@ -43,7 +43,7 @@ ArticleCollector NetworkArticleCollector() {
     collector::CollectorContext context{
         job.window, job.control, fetchers,
         collector::SearchUrlPrefix(job.hosts.search, job.hosts.newssite), job.outputFolder};
-    collector::CollectArticle(job.keyword, context);
+    return collector::CollectArticle(job.keyword, context);
   };
 }
 
@@ -67,12 +67,17 @@ PassBody MakeCollectionPass(PassSetup setup) {
                                        setup.runDirectory + hotwords::kHistoryFileName};
       hotwords::HarvestHotKeywords(plan, fetch, window, control, historyKeywords);
     };
+    // What became of the keywords, for the summary line before "任务完成".
+    collector::ArticleTally tally;
     services.collectArticle = [&](const Text& keyword, const Text& outputFolder) {
-      if (setup.collect) setup.collect(ArticleJob{keyword, window, control, outputFolder, setup.hosts});
+      if (setup.collect) {
+        tally.Add(setup.collect(ArticleJob{keyword, window, control, outputFolder, setup.hosts}));
+      }
     };
     services.showMessage = [&](const Text& message) {
       // Past its last safe point: the pass fetches and writes no more.
       control.MarkEnded();
+      if (message == kPassDoneMessage) window.AppendText(core::Control::编辑框1, tally.SummaryLine());
       if (setup.quiet) {
         window.AppendText(core::Control::编辑框1, message + "\r\n");
       } else {

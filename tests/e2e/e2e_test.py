@@ -269,7 +269,7 @@ def layouts_markers_limits_and_failing_servers(server, base, exe):
     expect_eq(article_lines(log), ["布局一的标题====采集完成！", "布局二标题====采集完成！",
                                    "布局三标题====采集完成！", "五十一字节====采集完成！",
                                    "之后照常====采集完成！"], "log lines")
-    expect_eq(log[-1], DONE, "last log line")
+    expect_eq(log[-2:], ["本次采集：关键词12个，保存文章5篇，失败7篇", DONE], "summary and last log line")
 
     requests = server.requests()
     expect_eq(searched(requests), [site.search_target(k) for k in keywords], "searches")
@@ -432,6 +432,7 @@ def stop_during_a_picture_download(server, base, exe):
     log = [line for line in out.decode("utf-8", "replace").replace("\r\n", "\n").split("\n") if line]
     expect_eq(article_lines(log), [], "log lines after the stop")
     expect(DONE not in log, "a stopped pass does not report 任务完成")
+    expect(not any(line.startswith("本次采集") for line in log), "a stopped pass has no summary")
     expect_eq(run.files("pic"), [], "no picture written after the stop")
     expect_eq(run.files(), ["pic"], "no article written after the stop")
     requested = [t for _, t in server.requests()]
