@@ -18,11 +18,12 @@ Text ReadHistoryKeywords(const Text& historyPath) {
 }
 
 Text KeywordsOfPage(const Text& page, const Text& pattern, const Text& history,
-                    core::WindowOps& window, core::SafePoints& safePoints) {
+                    core::WindowOps& window, core::SafePoints& safePoints, int* matches) {
   regex::RegexObject regex;
   regex.Create(pattern, page, /*caseSensitive=*/false, /*multiline=*/true, /*global=*/true);
   Text list;
   const int count = regex.MatchCount();
+  if (matches) *matches = count;
   for (int match = 1; match <= count; ++match) {
     if (!safePoints.Checkpoint()) break;
     const bool filter = window.IsChecked(core::Control::选择框_过滤重复);
@@ -32,6 +33,14 @@ Text KeywordsOfPage(const Text& page, const Text& pattern, const Text& history,
     list += kLineSeparator;
   }
   return list;
+}
+
+void ReportEmptyHotPage(core::WindowOps& window, const Text& url, const Text& page, int matches) {
+  if (page.empty()) {
+    window.AppendText(core::Control::编辑框1, "热点页面获取失败：" + url + kLineSeparator);
+  } else if (matches == 0) {
+    window.AppendText(core::Control::编辑框1, "热点页面无关键词：" + url + kLineSeparator);
+  }
 }
 
 Text JoinKeywordLists(const Text& first, const Text& second) {
@@ -46,14 +55,18 @@ void HarvestHotKeywords(const HarvestPlan& plan, const PageFetch& fetch, core::W
 
   const Text hotList = fetch(plan.hotListUrl);
   if (!safePoints.Checkpoint()) return;
-  const Text first = KeywordsOfPage(hotList, kHotListPattern, historyKeywords, window, safePoints);
+  int matches = 0;
+  const Text first =
+      KeywordsOfPage(hotList, kHotListPattern, historyKeywords, window, safePoints, &matches);
   if (!safePoints.Checkpoint()) return;
+  ReportEmptyHotPage(window, plan.hotListUrl, hotList, matches);
 
   const Text hotSearch = fetch(plan.hotSearchUrl);
   if (!safePoints.Checkpoint()) return;
   const Text second =
-      KeywordsOfPage(hotSearch, kHotSearchPattern, historyKeywords, window, safePoints);
+      KeywordsOfPage(hotSearch, kHotSearchPattern, historyKeywords, window, safePoints, &matches);
   if (!safePoints.Checkpoint()) return;
+  ReportEmptyHotPage(window, plan.hotSearchUrl, hotSearch, matches);
 
   window.ReplaceText(core::Control::编辑框_热点关键词, JoinKeywordLists(first, second));
 

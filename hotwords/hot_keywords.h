@@ -37,8 +37,14 @@ Text ReadHistoryKeywords(const Text& historyPath);
 // afresh for every keyword; when it is ticked a keyword that occurs anywhere
 // in `history` (as bytes, case and all) is left out. Stops early, with what
 // it has, when the pass is stopped.
+// `matches`, when given, receives the number of matches before filtering.
 Text KeywordsOfPage(const Text& page, const Text& pattern, const Text& history,
-                    core::WindowOps& window, core::SafePoints& safePoints);
+                    core::WindowOps& window, core::SafePoints& safePoints, int* matches = nullptr);
+
+// One log line when a hot page gave nothing, so a pass without keywords says
+// why: "热点页面获取失败：" + address when the page came back empty,
+// "热点页面无关键词：" + address when no keyword matched on it.
+void ReportEmptyHotPage(core::WindowOps& window, const Text& url, const Text& page, int matches);
 
 // The box's list from the two pages' lists (each keyword followed by
 // "\r\n"): joined by "\r\n", with every empty line removed. When the second

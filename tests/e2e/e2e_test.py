@@ -310,12 +310,16 @@ def dedupe_against_the_history_of_an_earlier_run(server, base, exe):
         a[site.search_target(k)] = site.utf8_page(site.no_result_page())
     server.script(a)
     run = Run(base, "dedupe", exe, server)
-    run.run()
+    hot_search = server.https_base + site.HOT_SEARCH_TARGET
+    log = run.run()
     expect_eq(run.history(), gbk("\r\n嫦娥七号\r\nAlpha新闻"), "history after the first run")
+    expect("热点页面无关键词：" + hot_search in log, "a hot page without keywords is named: %r" % log)
 
     a.update(hot_pages(["嫦娥", "ALPHA新闻", "全新词"]))
+    a[site.HOT_SEARCH_TARGET] = {"status": 500, "body": ""}
     server.script(a)
-    run.run("--dedupe")
+    log = run.run("--dedupe")
+    expect("热点页面获取失败：" + hot_search in log, "a hot page that failed is named: %r" % log)
     # "嫦娥" is found inside an earlier keyword; the search is case-sensitive.
     expect_eq(searched(server.requests()), [site.search_target("ALPHA新闻"), site.search_target("全新词")],
               "searches of the second run")

@@ -145,6 +145,41 @@ TEST_F(HarvestTest, ListsBoxAndHistoryBytes) {
   }
 }
 
+// A hot page that came back empty or without a keyword leaves one log line
+// naming it; a page with keywords (even all filtered out) leaves none.
+TEST_F(HarvestTest, EmptyHotPagesAreNamedInTheLog) {
+  struct Case {
+    const char* name;
+    Text listPage;
+    Text searchPage;
+    bool filter;
+    Text log;
+  };
+  const Text failedList = Text("热点页面获取失败：") + kListUrl + "\r\n";
+  const Text failedSearch = Text("热点页面获取失败：") + kSearchUrl + "\r\n";
+  const Case cases[] = {
+      {"both pages fine", HotListPage({"甲"}), HotSearchPage({"乙"}), false, ""},
+      {"both empty", "", "", false, failedList + failedSearch},
+      {"list without a match, search empty", "<html>改版了</html>", "", false,
+       Text("热点页面无关键词：") + kListUrl + "\r\n" + failedSearch},
+      {"search without a match", HotListPage({"甲"}), "<html></html>", false,
+       Text("热点页面无关键词：") + kSearchUrl + "\r\n"},
+      {"every keyword filtered out is not an empty page", HotListPage({"旧"}),
+       HotSearchPage({"旧"}), true, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteHistory("旧");
+    FakeWindow window;
+    window.SetChecked(Control::选择框_过滤重复, c.filter);
+    CountingSafePoints safePoints;
+    Text historyKeywords;
+    hotwords::HarvestHotKeywords(plan_, Pages(c.listPage, c.searchPage), window, safePoints,
+                                 historyKeywords);
+    EXPECT_EQ(window.Get(Control::编辑框1), c.log);
+  }
+}
+
 // The filter box is read for every keyword: ticking it half-way changes the
 // decision from the next keyword on.
 TEST_F(HarvestTest, FilterBoxIsReadAfreshPerKeyword) {
