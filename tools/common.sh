@@ -56,6 +56,10 @@ build_tree() {
 # Starts Xvfb (when there is no display) and one wineserver for this shell.
 XVFB_PID=""
 start_display() {
+  # A signal ends the shell through its EXIT trap, so the display and the
+  # wineserver never outlive a killed run.
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
   if [ -z "${DISPLAY:-}" ]; then
     local n=90
     while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
