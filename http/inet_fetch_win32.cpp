@@ -2,10 +2,10 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <atomic>
 #include <vector>
 
 #include "http/headers.h"
+#include "http/internet_handle_win32.h"
 #include "http/inet_fetch.h"
 #include "http/request_rules.h"
 
@@ -13,26 +13,7 @@ namespace http {
 
 namespace {
 
-// A WinInet handle with one owner; Close may come from the cancelling thread.
-class InetHandle {
- public:
-  InetHandle() = default;
-  ~InetHandle() { Close(); }
-  InetHandle(const InetHandle&) = delete;
-  InetHandle& operator=(const InetHandle&) = delete;
-  void Reset(HINTERNET h) {
-    Close();
-    handle_.store(h);
-  }
-  HINTERNET get() const { return handle_.load(); }
-  explicit operator bool() const { return get() != nullptr; }
-  void Close() {
-    if (HINTERNET h = handle_.exchange(nullptr)) InternetCloseHandle(h);
-  }
-
- private:
-  std::atomic<HINTERNET> handle_{nullptr};
-};
+using InetHandle = InternetHandle<HINTERNET, InternetCloseHandle>;
 
 // Destroyed in reverse order: request, connection, internet.
 struct Exchange {

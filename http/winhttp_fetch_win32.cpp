@@ -2,11 +2,11 @@
 #include <windows.h>
 #include <winhttp.h>
 
-#include <atomic>
 
 #include "core/encoding.h"
 #include "http/charset.h"
 #include "http/headers.h"
+#include "http/internet_handle_win32.h"
 #include "http/request_rules.h"
 #include "http/winhttp_fetch.h"
 
@@ -14,27 +14,7 @@ namespace http {
 
 namespace {
 
-// A WinHTTP handle with one owner. Close may come from the cancelling
-// thread: the exchange then finds a null handle and its calls fail.
-class WinHttpHandle {
- public:
-  WinHttpHandle() = default;
-  ~WinHttpHandle() { Close(); }
-  WinHttpHandle(const WinHttpHandle&) = delete;
-  WinHttpHandle& operator=(const WinHttpHandle&) = delete;
-  void Reset(HINTERNET h) {
-    Close();
-    handle_.store(h);
-  }
-  HINTERNET get() const { return handle_.load(); }
-  explicit operator bool() const { return get() != nullptr; }
-  void Close() {
-    if (HINTERNET h = handle_.exchange(nullptr)) WinHttpCloseHandle(h);
-  }
-
- private:
-  std::atomic<HINTERNET> handle_{nullptr};
-};
+using WinHttpHandle = InternetHandle<HINTERNET, WinHttpCloseHandle>;
 
 std::wstring Wide(const Text& text) {
   const core::Wide w = core::GbkToWide(text);
