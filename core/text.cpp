@@ -38,7 +38,21 @@ class BoundaryWalker {
   BoundaryWalker(std::string_view text, size_t from) : text_(text), next_(from) {}
   // True when `pos` begins a character.
   bool IsBoundary(size_t pos) {
-    while (next_ < pos) next_ += IsLeadByte(text_[next_]) ? 2 : 1;
+    const unsigned char* data = reinterpret_cast<const unsigned char*>(text_.data());
+    while (next_ < pos) {
+      // Every ASCII byte is a boundary: skip runs of them a word at a time,
+      // since pages are mostly ASCII markup.
+      size_t i = next_;
+      while (pos - i >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, data + i, 8);
+        if (word & 0x8080808080808080ull) break;
+        i += 8;
+      }
+      while (i < pos && data[i] < 0x80) ++i;
+      next_ = i;
+      if (next_ < pos) next_ += 2;  // a double-byte character
+    }
     return next_ == pos;
   }
 
