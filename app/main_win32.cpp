@@ -3,18 +3,14 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#ifdef HOT_HAVE_HARVEST
 #include "app/collection_pass_win32.h"
-#endif
 #include "app/collection_task.h"
 #include "app/command_line.h"
 #include "app/main_window_win32.h"
 #include "app/settings.h"
 #include "core/encoding.h"
 #include "core/file_system.h"
-#ifdef HOT_HAVE_SKIN
 #include "skin/skin.h"
-#endif
 
 namespace {
 
@@ -48,9 +44,7 @@ bool MentionsAuto(const core::TextArray& arguments) {
 
 // Run once at program end, after the window is gone.
 void ExitRoutine() {
-#ifdef HOT_HAVE_SKIN
   skin::StopSkinEngine();
-#endif
 }
 
 }  // namespace
@@ -74,22 +68,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     hosts = app::ParseSettings(core::TextFromBytes(settingsText), settingsProblems);
   }
 
-#ifdef HOT_HAVE_SKIN
   skin::StartSkinEngine();
-#endif
 
   app::MainWindowConfig config;
   config.quiet = options.autoRun;
   config.autoRun = options.autoRun;
   config.echoLog = options.autoRun;
-#ifdef HOT_HAVE_HARVEST
   app::PassSetup setup;
   setup.runDirectory = runDirectory;
   setup.hosts = hosts;
   setup.quiet = options.autoRun;
   setup.collect = app::NetworkArticleCollector();
   config.pass = app::MakeCollectionPass(setup);
-#endif
 
   int exitCode = 0;
   bool workerLeft = false;

@@ -2,9 +2,7 @@
 
 #include "app/collection_task.h"
 #include "core/encoding.h"
-#ifdef HOT_HAVE_SKIN
 #include "skin/skin.h"
-#endif
 
 namespace app {
 namespace {
@@ -290,9 +288,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE:
       ops_ = WindowService(window_, nullptr);
       CreateControls();
-#ifdef HOT_HAVE_SKIN
       skin::AttachSkin();
-#endif
       ops_.SetChecked(core::Control::单选框_GBK, true);
       ops_.SetChecked(core::Control::单选框_关键词, true);
       ops_.SetChecked(core::Control::单选框_元图片, true);
