@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include "core/encoding.h"
+#include "core/utf8.h"
 
 namespace core {
 namespace {
@@ -97,6 +98,10 @@ bool IsCodePageSupported(unsigned codePage) {
 
 bool BytesToWide(std::string_view bytes, unsigned codePage, Wide& out) {
   out.clear();
+  if (codePage == kCodePageUtf8) {
+    out = Utf8ToUtf16(bytes);
+    return true;
+  }
   const char* name = IconvName(codePage);
   if (!name) return false;
   Converter conv("UTF-16LE", name);
@@ -116,6 +121,10 @@ bool BytesToWide(std::string_view bytes, unsigned codePage, Wide& out) {
 
 bool WideToBytes(const Wide& wide, unsigned codePage, std::string& out) {
   out.clear();
+  if (codePage == kCodePageUtf8) {
+    out = Utf16ToUtf8(wide);
+    return true;
+  }
   const char* name = IconvName(codePage);
   if (!name) return false;
   Converter conv(name, "UTF-16LE");

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "core/encoding.h"
+#include "core/utf8.h"
 
 namespace core {
 
@@ -12,6 +13,10 @@ bool IsCodePageSupported(unsigned codePage) {
 
 bool BytesToWide(std::string_view bytes, unsigned codePage, Wide& out) {
   out.clear();
+  if (codePage == kCodePageUtf8) {
+    out = Utf8ToUtf16(bytes);
+    return true;
+  }
   if (codePage == kCodePageUtf16Le || codePage == kCodePageUtf16Be) {
     out.resize(bytes.size() / 2);
     const int hi = codePage == kCodePageUtf16Le ? 1 : 0;
@@ -33,6 +38,10 @@ bool BytesToWide(std::string_view bytes, unsigned codePage, Wide& out) {
 
 bool WideToBytes(const Wide& wide, unsigned codePage, std::string& out) {
   out.clear();
+  if (codePage == kCodePageUtf8) {
+    out = Utf16ToUtf8(wide);
+    return true;
+  }
   if (codePage == kCodePageUtf16Le || codePage == kCodePageUtf16Be) {
     out.resize(wide.size() * 2);
     const int hi = codePage == kCodePageUtf16Le ? 1 : 0;
