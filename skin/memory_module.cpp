@@ -115,15 +115,28 @@ bool CheckImageHeaders(const View& image, Headers& h) {
          image.size >= h.HeaderCopySize();
 }
 
+// The fields of one section header that the loader uses; 0 where unreadable.
+struct SectionHeader {
+  std::uint32_t virtualSize = 0, virtualAddress = 0, rawSize = 0, rawPointer = 0;
+};
+
+SectionHeader ReadSectionHeader(const View& image, const Headers& h, std::uint32_t i) {
+  const std::uint64_t at = h.SectionTable() + std::uint64_t(kSectionHeaderSize) * i;
+  SectionHeader s;
+  image.U32(at + 8, s.virtualSize);
+  image.U32(at + 12, s.virtualAddress);
+  image.U32(at + 16, s.rawSize);
+  image.U32(at + 20, s.rawPointer);
+  return s;
+}
+
 // SizeOfImage, raised to cover every section; 0 when the image is malformed.
 std::uint32_t ImageSize(const View& image, const Headers& h) {
   std::uint64_t size = h.sizeOfImage;
   for (std::uint32_t i = 0; i < h.numberOfSections; ++i) {
-    const std::uint64_t at = h.SectionTable() + std::uint64_t(kSectionHeaderSize) * i;
-    std::uint32_t virtualSize = 0, virtualAddress = 0, rawSize = 0;
-    image.U32(at + 8, virtualSize);
-    image.U32(at + 12, virtualAddress);
-    image.U32(at + 16, rawSize);
+    const SectionHeader section = ReadSectionHeader(image, h, i);
+    const std::uint32_t virtualSize = section.virtualSize, virtualAddress = section.virtualAddress,
+                        rawSize = section.rawSize;
     // AlignUp divides by the alignment: an image without one cannot be laid out.
     if (h.sectionAlignment == 0) return 0;
     const std::uint64_t end =
@@ -166,11 +179,9 @@ class Mapping {
 bool CopySections(const View& image, const Headers& h, const Region& r) {
   std::memcpy(r.memory, image.data, size_t(h.HeaderCopySize()));
   for (std::uint32_t i = 0; i < h.numberOfSections; ++i) {
-    const std::uint64_t at = h.SectionTable() + std::uint64_t(kSectionHeaderSize) * i;
-    std::uint32_t virtualAddress = 0, rawSize = 0, rawPointer = 0;
-    image.U32(at + 12, virtualAddress);
-    image.U32(at + 16, rawSize);
-    image.U32(at + 20, rawPointer);
+    const SectionHeader section = ReadSectionHeader(image, h, i);
+    const std::uint32_t virtualAddress = section.virtualAddress, rawSize = section.rawSize,
+                        rawPointer = section.rawPointer;
     if (rawSize == 0 || virtualAddress == 0) continue;
     if (!Within(image.size, rawPointer, rawSize) || !Within(r.size, virtualAddress, rawSize)) {
       return false;
