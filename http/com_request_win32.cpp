@@ -156,6 +156,9 @@ class Dispatch {
 
 // Longest single wait for the response, so that a cancel is seen in time.
 constexpr long kWaitSliceSeconds = 1;
+// A "not yet" from a wait of one slice that came back sooner than this did
+// not wait at all.
+constexpr auto kEarlyAnswer = std::chrono::milliseconds(kWaitSliceSeconds * 1000 / 2);
 
 }  // namespace
 
@@ -260,8 +263,13 @@ Bytes ComHttpRequest(const Text& url, RequestOptions& o) {
     }
     Variant slice, done;
     SetInt(*slice, kWaitSliceSeconds);
+    const auto sliceStart = std::chrono::steady_clock::now();
     if (FAILED(request.Call(L"WaitForResponse", {slice.get()}, done.get()))) break;
     if ((*done).vt == VT_BOOL && (*done).boolVal != VARIANT_FALSE) break;
+    // "Not yet" means the slice ran out. Wine answers "not yet" at once when
+    // the whole response had arrived before the call, and would keep saying
+    // so until the time-out: an answer well inside the slice is completion.
+    if (std::chrono::steady_clock::now() - sliceStart < kEarlyAnswer) break;
     const auto waited = std::chrono::steady_clock::now() - start;
     if (ms != -1 && waited >= std::chrono::milliseconds(ms)) {
       request.Call(L"Abort", {});

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "http/com_request.h"
@@ -248,6 +249,77 @@ TEST_F(ComWire, ACallersRequestObjectIsUsedAndKept) {
     EXPECT_EQ(AsString(http::ComHttpRequest(server.Url("/o"), o)), "ok");
   }
   EXPECT_EQ(object->Release(), 0u);  // ours was the last reference
+  CoUninitialize();
+}
+
+// A request object that forwards every call to a real one and runs an
+// action before the first WaitForResponse: the test decides what has
+// happened on the wire by the time the wait begins.
+class DelayedWait : public IDispatch {
+ public:
+  DelayedWait(IDispatch* inner, std::function<void()> beforeWait) : inner_(inner), beforeWait_(std::move(beforeWait)) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (iid != IID_IUnknown && iid != IID_IDispatch) {
+      *out = nullptr;
+      return E_NOINTERFACE;
+    }
+    *out = static_cast<IDispatch*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --references_;
+    if (left == 0) {
+      inner_->Release();
+      delete this;
+    }
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return inner_->GetTypeInfoCount(count); }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
+    return inner_->GetTypeInfo(index, lcid, info);
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override {
+    const HRESULT hr = inner_->GetIDsOfNames(iid, names, count, lcid, ids);
+    if (SUCCEEDED(hr) && count == 1 && lstrcmpiW(names[0], L"WaitForResponse") == 0) waitId_ = ids[0];
+    return hr;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                   EXCEPINFO* exception, UINT* argument) override {
+    if (id == waitId_ && beforeWait_) {
+      beforeWait_();
+      beforeWait_ = nullptr;
+    }
+    return inner_->Invoke(id, iid, lcid, flags, params, result, exception, argument);
+  }
+
+ private:
+  IDispatch* inner_;
+  std::function<void()> beforeWait_;
+  ULONG references_ = 1;
+  DISPID waitId_ = DISPID_UNKNOWN;
+};
+
+TEST_F(ComWire, AResponseWhollyArrivedBeforeTheWaitIsDelivered) {
+  ASSERT_TRUE(server.Script("/o", Body("ok")));
+  CoInitialize(nullptr);
+  CLSID clsid;
+  IDispatch* object = nullptr;
+  ASSERT_TRUE(SUCCEEDED(CLSIDFromProgID(L"WinHttp.WinHttpRequest.5.1", &clsid)));
+  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                         reinterpret_cast<void**>(&object))));
+  auto* delayed = new DelayedWait(object, [this] {
+    while (server.Count() < 1) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the answer is read meanwhile
+  });
+  int statusCode = 0;
+  RequestOptions o;
+  o.requestObject = delayed;
+  o.statusCode = &statusCode;
+  EXPECT_EQ(AsString(http::ComHttpRequest(server.Url("/o"), o)), "ok");
+  EXPECT_EQ(statusCode, 200);
+  EXPECT_EQ(delayed->Release(), 0u);
   CoUninitialize();
 }
 
