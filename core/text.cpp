@@ -7,8 +7,8 @@ namespace core {
 
 Text TextFromBytes(std::string_view bytes) {
   if (bytes.empty()) return Text();
-  const void* zero = std::memchr(bytes.data(), 0, bytes.size());
-  const size_t n = zero ? size_t(static_cast<const char*>(zero) - bytes.data()) : bytes.size();
+  const char* zero = FindByte(bytes.data(), bytes.size(), '\0');
+  const size_t n = zero ? size_t(zero - bytes.data()) : bytes.size();
   return Text(bytes.data(), n);
 }
 
@@ -98,16 +98,25 @@ size_t FindIndex(std::string_view text, std::string_view what, size_t from, bool
   }
   const char first = what[0];
   const bool firstIsLetter = AsciiUpper(first) != AsciiLower(first);
+  const char* const kNone = text.data() + text.size();  // that case does not occur again
+  const char* upper = nullptr;                           // not looked for yet
+  const char* lower = nullptr;
   for (size_t pos = from; pos <= last;) {
     const char* base = text.data() + pos;
     const size_t span = last - pos + 1;
     const char* hit;
     if (firstIsLetter) {
-      const char* a = static_cast<const char*>(std::memchr(base, AsciiUpper(first), span));
-      const char* b = static_cast<const char*>(std::memchr(base, AsciiLower(first), span));
+      // Each case's next occurrence is looked for again only once passed,
+      // so a letter whose other case is rare does not rescan the rest.
+      if (upper != kNone && (!upper || upper < base)) upper = FindByte(base, span, AsciiUpper(first));
+      if (lower != kNone && (!lower || lower < base)) lower = FindByte(base, span, AsciiLower(first));
+      const char* a = upper == kNone ? nullptr : upper;
+      const char* b = lower == kNone ? nullptr : lower;
+      if (!a) upper = kNone;
+      if (!b) lower = kNone;
       hit = !a ? b : !b ? a : (a < b ? a : b);
     } else {
-      hit = static_cast<const char*>(std::memchr(base, first, span));
+      hit = FindByte(base, span, first);
     }
     if (!hit) return std::string_view::npos;
     pos = size_t(hit - text.data());

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,26 @@ inline constexpr std::string_view kFullWidthBlank = "\xA1\xA1";
 Text TextFromBytes(const Bytes& bytes);
 Text TextFromBytes(std::string_view bytes);
 Bytes BytesFromText(std::string_view text);
+
+// The first `c` in the `n` bytes at `s`, or nullptr: memchr, a word at a
+// time (the C runtime's memchr under Wine goes byte by byte).
+inline const char* FindByte(const char* s, size_t n, char c) {
+  size_t i = 0;
+  const std::uint32_t spread = 0x01010101u * static_cast<unsigned char>(c);
+  for (; i + 8 <= n; i += 8) {
+    std::uint32_t a, b;
+    std::memcpy(&a, s + i, 4);
+    std::memcpy(&b, s + i + 4, 4);
+    a ^= spread;
+    b ^= spread;
+    // A zero byte in a or b (one that equalled c) sets its high bit here.
+    if (((a - 0x01010101u) & ~a & 0x80808080u) | ((b - 0x01010101u) & ~b & 0x80808080u)) break;
+  }
+  for (; i < n; ++i) {
+    if (s[i] == c) return s + i;
+  }
+  return nullptr;
+}
 
 // True when the byte begins a double-byte GBK character.
 inline bool IsLeadByte(unsigned char c) { return c >= 0x80; }

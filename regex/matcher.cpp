@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "core/text.h"
+
 namespace regex {
 
 Matcher::Matcher(const Program& program, std::string_view subject)
@@ -122,9 +124,9 @@ Status Matcher::Find(std::size_t from, std::vector<std::int32_t>& captures) {
       for (;;) {
         if (start >= n_) return Status::kNoMatch;
         if (p_.singleFirstByte >= 0) {
-          const void* hit = std::memchr(s_ + start, p_.singleFirstByte, n_ - start);
+          const char* hit = core::FindByte(Chars() + start, n_ - start, char(p_.singleFirstByte));
           if (!hit) return Status::kNoMatch;
-          q = std::size_t(static_cast<const unsigned char*>(hit) - s_);
+          q = std::size_t(hit - Chars());
         } else {
           q = start;
           while (q < n_ && !p_.firstBytes[s_[q]]) ++q;
@@ -474,9 +476,9 @@ bool Matcher::Run(std::size_t start) {
             if (kind != 0) {
               std::size_t from = next;
               while (from < n_) {
-                const void* hit = std::memchr(s_ + from, loop.f, n_ - from);
+                const char* hit = core::FindByte(Chars() + from, n_ - from, char(loop.f));
                 if (!hit) break;
-                q = std::size_t(static_cast<const unsigned char*>(hit) - s_);
+                q = std::size_t(hit - Chars());
                 if (IsBoundaryFrom(q, next)) {
                   found = true;
                   break;
@@ -487,9 +489,9 @@ bool Matcher::Run(std::size_t start) {
                 // "." stops at a line feed that begins a character.
                 std::size_t from2 = next;
                 while (from2 < q) {
-                  const void* nl = std::memchr(s_ + from2, '\n', q - from2);
+                  const char* nl = core::FindByte(Chars() + from2, q - from2, '\n');
                   if (!nl) break;
-                  const std::size_t r = std::size_t(static_cast<const unsigned char*>(nl) - s_);
+                  const std::size_t r = std::size_t(nl - Chars());
                   if (IsBoundaryFrom(r, next)) {
                     found = false;
                     break;

@@ -64,6 +64,7 @@ class Matcher {
   void SetLoopCapture(std::uint32_t group, std::size_t end);
 
   const Program& p_;
+  const char* Chars() const { return reinterpret_cast<const char*>(s_); }
   const unsigned char* s_;
   std::size_t n_;
   std::int64_t steps_;

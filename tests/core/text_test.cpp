@@ -39,10 +39,30 @@ TEST(TextFind, PositionsCaseAndDoubleByteRule) {
       {std::string(kTrailG), "\x81\x67", 1, true, 1},
       {std::string("x") + kZhong + "y", "y", 1, false, 4},
       {std::string("x") + kZhong + "y", kZhong, 1, false, 2},
+      // Both cases of a first letter, each met several times.
+      {"aAxAb", "ab", 1, true, 4},
+      {"AAAb", "ab", 1, true, 3},
+      {"aaaaaaaaaaaaaAaaB", "ab", 1, true, 16},
+      {"sxSxsxSTYLE", "style", 2, true, 7},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Find(c.text, c.what, c.start, c.ignoreCase), c.expected)
         << "find '" << c.what << "' in '" << c.text << "' from " << c.start;
+  }
+}
+
+TEST(TextFind, FindByteAtEveryOffsetAndLength) {
+  // High bytes around the byte looked for, so a carry between the bytes of
+  // a word would show.
+  for (size_t n = 0; n < 20; ++n) {
+    for (size_t at = 0; at <= n; ++at) {
+      std::string s(n, '\x80');
+      if (at < n) s[at] = '\x7F';
+      if (at + 1 < n) s[at + 1] = '\x7F';  // a second one after the first
+      const char* hit = FindByte(s.data(), n, '\x7F');
+      EXPECT_EQ(hit ? size_t(hit - s.data()) : n, at) << n << " " << at;
+      EXPECT_EQ(FindByte(s.data(), n, '\x81'), nullptr);
+    }
   }
 }
 
