@@ -40,14 +40,21 @@ Text UrlEncode(std::string_view text, bool keepUnreserved, bool viaUtf8) {
 Text UrlDecode(std::string_view text, bool toGbk) {
   Text out;
   out.reserve(text.size());
-  for (size_t p = 0; p < text.size(); ++p) {
-    if (text[p] == '%' && p + 2 < text.size() && HexValue(text[p + 1]) >= 0 &&
-        HexValue(text[p + 2]) >= 0) {
+  // Pages hold few escapes: the text between them is copied whole.
+  size_t p = 0;
+  while (p < text.size()) {
+    const char* found = FindByte(text.data() + p, text.size() - p, '%');
+    const size_t percent = found ? size_t(found - text.data()) : text.size();
+    out.append(text.data() + p, percent - p);
+    p = percent;
+    if (p == text.size()) break;
+    if (p + 2 < text.size() && HexValue(text[p + 1]) >= 0 && HexValue(text[p + 2]) >= 0) {
       const int value = HexValue(text[p + 1]) * 16 + HexValue(text[p + 2]);
       if (value != 0) out.push_back(char(value));
-      p += 2;
+      p += 3;
     } else {
-      out.push_back(text[p]);
+      out.push_back('%');
+      ++p;
     }
   }
   return toGbk ? Utf8ToGbk(out) : out;
