@@ -323,7 +323,7 @@ Run Pipeline(Engine& engine, const Text& body) {
   step(0, [&](Text& t) {
     std::vector<Text> tags;
     if (!engine.Matches(kParagraphTag, true, t, tags)) return false;
-    t = collector::RemoveEachText(t, tags);
+    t = collector::RemoveEachText(t, std::vector<std::string_view>(tags.begin(), tags.end()));
     return true;
   });
   step(1, [&](Text& t) {

@@ -1,10 +1,11 @@
 #include "collector/content_cleaning.h"
 
-#include <map>
+#include <cstdint>
+#include <string_view>
+#include <unordered_map>
 
 #include "hotwords/blank_lines.h"
 #include "regex/regex.h"
-#include "regex/regex_object.h"
 
 namespace collector {
 namespace {
@@ -34,22 +35,30 @@ const regex::Regex* CleaningPatterns() {
 }  // namespace
 
 Text StripParagraphTags(const Text& body) {
-  regex::RegexObject tags;
-  tags.Create("<p.*?>", body);
-  std::vector<Text> texts;
-  texts.reserve(size_t(tags.MatchCount()));
-  for (int i = 1; i <= tags.MatchCount(); ++i) texts.push_back(tags.MatchText(i));
+  // "<p.*?>" ignoring case, compiled once.
+  static const regex::Regex pattern = [] {
+    regex::Regex r;
+    r.Compile("<p.*?>", /*ignoreCase=*/true, /*multiline=*/true);
+    return r;
+  }();
+  std::vector<std::int32_t> captures;  // the start and end of each match
+  if (pattern.Execute(body, /*global=*/true, captures) == regex::Status::kLimitHit) return body;
+  std::vector<std::string_view> texts;
+  texts.reserve(captures.size() / 2);
+  for (size_t m = 0; m + 1 < captures.size(); m += 2) {
+    texts.emplace_back(body.data() + captures[m], size_t(captures[m + 1] - captures[m]));
+  }
   return RemoveEachText(body, texts);
 }
 
-Text RemoveEachText(const Text& body, const std::vector<Text>& texts) {
+Text RemoveEachText(const Text& body, const std::vector<std::string_view>& texts) {
   Text out = body;
   // A text is searched again only when the body changed since it was last
   // seen absent (a removal can join the pieces of a new occurrence), so an
   // 8 MB body with thousands of "<p>" costs one pass per distinct text.
-  std::map<Text, size_t> absentSince;  // text -> change count when last seen absent
+  std::unordered_map<std::string_view, size_t> absentSince;  // text -> change count when last seen absent
   size_t changes = 0;
-  for (const Text& text : texts) {
+  for (const std::string_view text : texts) {
     const auto seen = absentSince.find(text);
     if (seen != absentSince.end() && seen->second == changes) continue;
     Text next = core::ReplaceAll(out, text, "");

@@ -1,6 +1,7 @@
 // Turning an article's HTML body into plain text, one paragraph per line.
 #pragma once
 
+#include <string_view>
 #include <vector>
 
 #include "collector/image_markers.h"
@@ -18,7 +19,7 @@ Text StripParagraphTags(const Text& body);
 // `body` after removing every occurrence of each text in turn (case-sensitive,
 // on character boundaries), as the paragraph-tag removal does with the texts
 // its pattern found.
-Text RemoveEachText(const Text& body, const std::vector<Text>& texts);
+Text RemoveEachText(const Text& body, const std::vector<std::string_view>& texts);
 
 // Every "</p>", in any case, becomes "\r\n".
 Text ReplaceParagraphEnds(const Text& body);
