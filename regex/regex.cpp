@@ -69,8 +69,10 @@ Status Regex::Replace(std::string_view subject, std::string_view replacement, bo
     out.assign(subject);
     return Status::kNoMatch;
   }
-  // The common case, deleting every match, needs no expansion.
+  // The common case, deleting every match, needs no expansion, and the
+  // result is at most as long as the subject.
   const bool plain = replacement.find('$') == std::string_view::npos;
+  if (plain && replacement.empty()) out.reserve(subject.size());
   std::size_t copied = 0;
   const int groups = program_->groups;
   const Status status = ForEachMatch(*program_, subject, global, [&](const std::int32_t* caps) {
