@@ -478,6 +478,7 @@ class Compiler {
     Add(Op::kMatch);
     SetHints();
     FirstBytes(root);
+    SecondBytes(root);
     for (const CharClass& set : p_.classes) p_.classKinds.push_back(std::uint8_t(set.Kind()));
   }
 
@@ -820,6 +821,24 @@ class Compiler {
     if (!p_.code.empty() && p_.code[0].op == Op::kString) {
       p_.prefix.assign(p_.literals, p_.code[0].a, p_.code[0].b);
     }
+  }
+
+  // For a pattern that is a sequence beginning with one ASCII character:
+  // the bytes the rest of the sequence can begin with, when the rest cannot
+  // match empty.
+  void SecondBytes(const Node& root) {
+    if (p_.anyStart || root.kind != Node::kConcat || root.kids.size() < 2) return;
+    const Node& first = *root.kids[0];
+    if (first.kind != Node::kChar || first.ch == kNoChar || first.ch >= 0x80) return;
+    bool bytes[256] = {};
+    const bool unknownBefore = unknownStart_;
+    bool nullable = true;
+    for (size_t i = 1; i < root.kids.size() && nullable; ++i) nullable = Firsts(*root.kids[i], bytes);
+    const bool unknown = unknownStart_ && !unknownBefore;
+    unknownStart_ = unknownBefore;
+    if (nullable || unknown) return;
+    p_.hasSecondBytes = true;
+    for (int b = 0; b < 256; ++b) p_.secondBytes[b] = bytes[b];
   }
 
   Program& p_;

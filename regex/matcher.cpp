@@ -142,6 +142,10 @@ Status Matcher::Find(std::size_t from, std::vector<std::int32_t>& captures) {
           start = q + CharLength(q);
           continue;
         }
+        if (p_.hasSecondBytes && (q + 1 >= n_ || !p_.secondBytes[s_[q + 1]])) {
+          start = q + 1;  // the first character is one ASCII byte
+          continue;
+        }
         break;
       }
       start = q;

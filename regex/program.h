@@ -63,6 +63,11 @@ struct Program {
   bool firstBytes[256] = {};
   int singleFirstByte = -1;  // the only possible first byte, or -1
   std::string prefix;        // a literal (case-sensitive) every match begins with
+  // When every match begins with one ASCII character and something follows
+  // it: the bytes that can follow (a start whose next byte is not flagged
+  // is passed over without running the program).
+  bool hasSecondBytes = false;
+  bool secondBytes[256] = {};
 };
 
 // Parses and compiles `pattern`. False when the pattern is invalid.

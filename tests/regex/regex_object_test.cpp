@@ -50,6 +50,14 @@ TEST(RegexDialect, EachFeatureFindsTheStatedMatches) {
       {"\\S+", "ab cd", kDefault, {"ab", "cd"}},
       {"[\\d.]+", "v1.25 x", kDefault, {"1.25"}},
       {"[\\s\\S]+", "a\nb", kDefault, {"a\nb"}},
+      // a start is passed over by the byte after its first character only
+      // when that byte cannot go on the match
+      {"<p.*?>", "<<p>x<P a><", kDefault, {"<p>", "<P a>"}},
+      {"<\\s*b", "< <b <\tb<", kDefault, {"<b", "<\tb"}},
+      {"a中", "aa中a", kCase, {"a中"}},
+      {"x(?:y|)", "xz xy", kDefault, {"x", "xy"}},
+      {"x\\1(y)", "xy", kCase, {"xy"}},
+      {"a$", "aba", kNoMultiline, {"a"}},
       // escapes
       {"\\x41\\u0042", "AB", kCase, {"AB"}},
       {"\\cJ", "a\nb", kDefault, {"\n"}},
