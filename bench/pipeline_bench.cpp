@@ -5,12 +5,14 @@
 // Always: the same pages served from memory, so the figure is the program's
 // own time per article (cut, clean, write). With HOT_TEST_SERVER and
 // HOT_TEST_SERVER_HTTPS set (tools/with-test-server) and real HTTP clients
-// (the Windows build), also: the server alone answering every page, then
-// the pass over the network, its time waiting on the server, and the
-// memory after each tenth of the keywords.
+// (the Windows build), also: the server alone answering every page and
+// the pass over the network, taking turns keyword by keyword, the pass's
+// time waiting on the server, and the memory after each tenth of the
+// keywords.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -146,9 +148,11 @@ void PrintStages(const std::vector<std::string>& articles, const Text& folder) {
 }
 
 // Runs every keyword through CollectArticle; returns the pass seconds and
-// the seconds spent inside the fetchers in `waiting`.
+// the seconds spent inside the fetchers in `waiting`. `beforeEach`, when
+// given, runs before each keyword outside the timing.
 double Pass(int pages, collector::Fetchers fetchers, const Text& prefix, const Text& folder,
-            double& waiting, std::vector<long>& memory) {
+            double& waiting, std::vector<long>& memory,
+            const std::function<void(int)>& beforeEach = nullptr) {
   Window window;
   NeverStopped safePoints;
   waiting = 0;
@@ -164,12 +168,14 @@ double Pass(int pages, collector::Fetchers fetchers, const Text& prefix, const T
   fetchers.articlePage = timed(fetchers.articlePage);
   collector::CollectorContext context{window, safePoints, fetchers, prefix, folder};
   const int tenth = pages / 10 > 0 ? pages / 10 : 1;
-  const auto start = Clock::now();
+  double seconds = 0;
   for (int i = 0; i < pages; ++i) {
+    if (beforeEach) beforeEach(i);
+    const auto start = Clock::now();
     collector::CollectArticle(Keyword(i), context);
+    seconds += Seconds(Clock::now() - start);
     if ((i + 1) % tenth == 0) memory.push_back(MemoryKb());
   }
-  const double seconds = Seconds(Clock::now() - start);
   if (window.lines != pages) std::printf("  warning: %d of %d articles logged\n", window.lines, pages);
   return seconds;
 }
@@ -248,21 +254,23 @@ int main(int argc, char** argv) {
     }
   }
 
-  // The server alone: every page the pass will ask for, through the same clients.
+  // The server alone (the pages of a keyword fetched through the same
+  // clients, nothing else done) and the pass take turns keyword by keyword,
+  // so that a change of the machine's speed meets both alike.
   const collector::Fetchers network = collector::NetworkFetchers(nullptr);
-  const auto serverStart = Clock::now();
+  double serverSeconds = 0;
   size_t bytes = 0;
-  for (int i = 0; i < pages; ++i) {
+  const auto serverAlone = [&](int i) {
+    const auto start = Clock::now();
     bytes += network.searchPage(prefix + core::UrlEncode(Keyword(i), true, true)).size();
     bytes += network.articlePage(control + "/a/" + core::IntToText(i)).size();
-  }
-  const double serverSeconds = Seconds(Clock::now() - serverStart);
-  std::printf("server alone: %.2f s for %d searches and articles (%zu KB)\n", serverSeconds, pages,
-              bytes / 1024);
-
+    serverSeconds += Seconds(Clock::now() - start);
+  };
   double waiting = 0;
   std::vector<long> memory;
-  const double seconds = Pass(pages, network, prefix, folder, waiting, memory);
+  const double seconds = Pass(pages, network, prefix, folder, waiting, memory, serverAlone);
+  std::printf("server alone: %.2f s for %d searches and articles (%zu KB)\n", serverSeconds, pages,
+              bytes / 1024);
   std::printf("network pass: %.2f s, waiting on the server %.2f s, own time %.2f ms per article; "
               "pass / server alone = %.2f\n",
               seconds, waiting, (seconds - waiting) * 1000 / pages, seconds / serverSeconds);
