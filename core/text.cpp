@@ -89,9 +89,10 @@ size_t FindIndex(std::string_view text, std::string_view what, size_t from, bool
   if (!ignoreCase) {
     size_t pos = from;
     while (pos <= last) {
-      pos = text.find(what, pos);
-      if (pos == std::string_view::npos) return pos;
-      if (walker.IsBoundary(pos)) return pos;
+      const char* hit = FindByte(text.data() + pos, last - pos + 1, what[0]);
+      if (!hit) return std::string_view::npos;
+      pos = size_t(hit - text.data());
+      if (EqualsAt(text, pos, what, false) && walker.IsBoundary(pos)) return pos;
       ++pos;
     }
     return std::string_view::npos;
