@@ -66,8 +66,8 @@ Text RemoveEachText(const Text& body, const std::vector<std::string_view>& texts
       out.swap(next);
       ++changes;
     }
-    // No byte-wise occurrence at all: certainly none on a character boundary.
-    if (out.find(text) == Text::npos) absentSince[text] = changes;
+    // Absent now: the same text is not looked for again until the body changes.
+    if (core::Find(out, text) < 1) absentSince[text] = changes;
   }
   return out;
 }
