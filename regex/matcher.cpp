@@ -115,7 +115,7 @@ void Matcher::SetLoopCapture(std::uint32_t group, std::size_t end) {
   caps_[2 * group + 1] = std::int32_t(end);
 }
 
-Status Matcher::Find(std::size_t from, std::vector<std::int32_t>& captures) {
+Status Matcher::Find(std::size_t from) {
   std::size_t start = from;
   while (start <= n_) {
     if (!p_.anyStart) {
@@ -150,10 +150,7 @@ Status Matcher::Find(std::size_t from, std::vector<std::int32_t>& captures) {
       }
       start = q;
     }
-    if (Run(start)) {
-      captures = caps_;
-      return Status::kMatch;
-    }
+    if (Run(start)) return Status::kMatch;
     if (limitHit_) return Status::kLimitHit;
     if (start >= n_) break;
     start += CharLength(start);

@@ -28,9 +28,11 @@ class Matcher {
   Matcher(const Program& program, std::string_view subject);
 
   // The first match that begins at or after `from` (a character boundary).
-  // `captures` gets 2 * (groups + 1) byte offsets, -1 for a group that took
-  // no part. The budget is shared by all calls on one Matcher.
-  Status Find(std::size_t from, std::vector<std::int32_t>& captures);
+  // After kMatch, Captures() holds 2 * (groups + 1) byte offsets, -1 for a
+  // group that took no part, until the next call. The budget is shared by
+  // all calls on one Matcher.
+  Status Find(std::size_t from);
+  const std::int32_t* Captures() const { return caps_.data(); }
 
   // The length of the character at `pos` (1 at the end).
   std::size_t CharLength(std::size_t pos) const {

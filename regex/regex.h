@@ -38,6 +38,7 @@ class Regex {
                  std::string& out) const;
 
  private:
+  Status Delete(std::string_view subject, bool global, std::string& out) const;
   std::unique_ptr<Program> program_;
 };
 
