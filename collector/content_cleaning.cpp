@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "hotwords/blank_lines.h"
 #include "regex/regex.h"
@@ -52,7 +53,8 @@ Text StripParagraphTags(const Text& body) {
 }
 
 Text RemoveEachText(const Text& body, const std::vector<std::string_view>& texts) {
-  Text out = body;
+  std::string_view current = body;  // the body, or `out` once something was removed
+  Text out;
   // A text is searched again only when the body changed since it was last
   // seen absent (a removal can join the pieces of a new occurrence), so an
   // 8 MB body with thousands of "<p>" costs one pass per distinct text.
@@ -61,22 +63,24 @@ Text RemoveEachText(const Text& body, const std::vector<std::string_view>& texts
   for (const std::string_view text : texts) {
     const auto seen = absentSince.find(text);
     if (seen != absentSince.end() && seen->second == changes) continue;
-    Text next = core::ReplaceAll(out, text, "");
-    if (next.size() != out.size()) {
+    Text next = core::ReplaceAll(current, text, "");
+    if (next.size() != current.size()) {
       out.swap(next);
+      current = out;
       ++changes;
     }
     // Absent now: the same text is not looked for again until the body changes.
-    if (core::Find(out, text) < 1) absentSince[text] = changes;
+    if (core::Find(current, text) < 1) absentSince[text] = changes;
   }
+  if (changes == 0) return body;
   return out;
 }
 
 Text ReplaceParagraphEnds(const Text& body) { return core::ReplaceAll(body, "</p>", "\r\n", true); }
 
-Text CleanHtml(const Text& body) {
+Text CleanHtml(Text body) {
   const regex::Regex* patterns = CleaningPatterns();
-  Text text = body;
+  Text text = std::move(body);
   Text next;
   for (int i = 0; i < kPatternCount; ++i) {
     if (patterns[i].Replace(text, "", /*global=*/true, next) == regex::Status::kLimitHit) {
@@ -89,7 +93,7 @@ Text CleanHtml(const Text& body) {
 
 Text CleanBody(const Text& body, bool keepImages, ImageSources& imageSources) {
   Text text = ReplaceParagraphEnds(StripParagraphTags(body));
-  if (!keepImages) return CleanHtml(text);
+  if (!keepImages) return CleanHtml(std::move(text));
   return RestoreImages(CleanHtml(ProtectImages(text, imageSources)), imageSources);
 }
 

@@ -28,7 +28,7 @@ Text ReplaceParagraphEnds(const Text& body);
 // elements, every remaining tag, lower-case named entities and every blank
 // that is not a line break, then removes blank lines. "" when the body is
 // too hostile for the regular-expression engine's step budget.
-Text CleanHtml(const Text& body);
+Text CleanHtml(Text body);
 
 // The text steps of cleaning one article body: paragraph tags, "</p>", and
 // CleanHtml, with the images protected around it when `keepImages`. The

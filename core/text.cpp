@@ -102,6 +102,7 @@ size_t FindIndex(std::string_view text, std::string_view what, size_t from, bool
   const char* const kNone = text.data() + text.size();  // that case does not occur again
   const char* upper = nullptr;                           // not looked for yet
   const char* lower = nullptr;
+  const bool secondByteDecides = what.size() > 1 && !IsLeadByte(first);
   for (size_t pos = from; pos <= last;) {
     const char* base = text.data() + pos;
     const size_t span = last - pos + 1;
@@ -121,6 +122,14 @@ size_t FindIndex(std::string_view text, std::string_view what, size_t from, bool
     }
     if (!hit) return std::string_view::npos;
     pos = size_t(hit - text.data());
+    if (secondByteDecides) {
+      // The byte after an ASCII first character, compared as EqualsAt would.
+      const char t = text[pos + 1];
+      if (IsLeadByte(what[1]) ? t != what[1] : AsciiUpper(t) != AsciiUpper(what[1])) {
+        ++pos;
+        continue;
+      }
+    }
     if (walker.IsBoundary(pos) && EqualsAt(text, pos, what, true)) return pos;
     ++pos;
   }
