@@ -235,14 +235,24 @@ TEST_F(ComWire, FailuresAreSilentAndEmpty) {
   }
 }
 
+// A WinHttpRequest object of the caller's own (COM initialised); nullptr
+// when it cannot be made.
+IDispatch* NewRequestObject() {
+  CLSID clsid;
+  IDispatch* object = nullptr;
+  if (FAILED(CLSIDFromProgID(L"WinHttp.WinHttpRequest.5.1", &clsid)) ||
+      FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                              reinterpret_cast<void**>(&object)))) {
+    return nullptr;
+  }
+  return object;
+}
+
 TEST_F(ComWire, ACallersRequestObjectIsUsedAndKept) {
   ASSERT_TRUE(server.Script("/o", Body("ok")));
   CoInitialize(nullptr);
-  CLSID clsid;
-  IDispatch* object = nullptr;
-  ASSERT_TRUE(SUCCEEDED(CLSIDFromProgID(L"WinHttp.WinHttpRequest.5.1", &clsid)));
-  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                                         reinterpret_cast<void**>(&object))));
+  IDispatch* object = NewRequestObject();
+  ASSERT_NE(object, nullptr);
   for (int round = 0; round < 2; ++round) {
     RequestOptions o;
     o.requestObject = object;
@@ -304,11 +314,8 @@ class DelayedWait : public IDispatch {
 TEST_F(ComWire, AResponseWhollyArrivedBeforeTheWaitIsDelivered) {
   ASSERT_TRUE(server.Script("/o", Body("ok")));
   CoInitialize(nullptr);
-  CLSID clsid;
-  IDispatch* object = nullptr;
-  ASSERT_TRUE(SUCCEEDED(CLSIDFromProgID(L"WinHttp.WinHttpRequest.5.1", &clsid)));
-  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                                         reinterpret_cast<void**>(&object))));
+  IDispatch* object = NewRequestObject();
+  ASSERT_NE(object, nullptr);
   auto* delayed = new DelayedWait(object, [this] {
     while (server.Count() < 1) std::this_thread::sleep_for(std::chrono::milliseconds(20));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the answer is read meanwhile
