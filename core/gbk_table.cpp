@@ -25,6 +25,16 @@ std::vector<String> Pieces(const String& text, typename String::value_type separ
 
 bool IsTrail(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
 
+// Writes `bytes` at `to` inside `out`, first growing `out` so that `room`
+// more bytes still fit after them; returns the position after them.
+char* Put(std::string& out, char* to, const std::string& bytes, size_t room) {
+  const size_t used = size_t(to - out.data());
+  if (out.size() < used + bytes.size() + room) out.resize(used + bytes.size() + room);
+  to = &out[0] + used;
+  std::memcpy(to, bytes.data(), bytes.size());
+  return to + bytes.size();
+}
+
 }  // namespace
 
 const GbkTable& GbkTable::Get() {
@@ -133,12 +143,7 @@ void GbkTable::Encode(std::u16string_view wide, std::string& out) const {
     while (j < wide.size() && !(wide[j] < 0x80 && asciiSame_) && !encode_[wide[j]]) ++j;
     std::string bytes;
     WideToBytes(Wide(wide.substr(i, j - i)), kCodePageGbk, bytes);
-    const size_t used = size_t(to - out.data());
-    const size_t left = (wide.size() - j) * 2;
-    if (out.size() < used + bytes.size() + left) out.resize(used + bytes.size() + left);
-    to = &out[0] + used;
-    std::memcpy(to, bytes.data(), bytes.size());
-    to += bytes.size();
+    to = Put(out, to, bytes, (wide.size() - j) * 2);
     i = j;
   }
   out.resize(size_t(to - out.data()));
@@ -153,11 +158,7 @@ void GbkTable::FromUtf8(std::string_view utf8, std::string& out) const {
   size_t i = 0;
   while (i < n) {
     // ASCII a word at a time, then byte by byte.
-    while (asciiSame_ && i + 8 <= n) {
-      std::uint32_t a, b;
-      std::memcpy(&a, s + i, 4);
-      std::memcpy(&b, s + i + 4, 4);
-      if ((a | b) & 0x80808080u) break;
+    while (asciiSame_ && i + 8 <= n && EightAscii(s + i)) {
       std::memcpy(to, s + i, 8);
       to += 8;
       i += 8;
@@ -193,11 +194,7 @@ void GbkTable::FromUtf8(std::string_view utf8, std::string& out) const {
     while (j < n && s[j] >= 0x80) ++j;
     std::string bytes;
     Encode(Utf8ToUtf16(utf8.substr(i, j - i)), bytes);
-    const size_t used = size_t(to - out.data());
-    if (out.size() < used + bytes.size() + (n - j)) out.resize(used + bytes.size() + (n - j));
-    to = &out[0] + used;
-    std::memcpy(to, bytes.data(), bytes.size());
-    to += bytes.size();
+    to = Put(out, to, bytes, n - j);
     i = j;
   }
   out.resize(size_t(to - out.data()));

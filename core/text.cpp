@@ -43,12 +43,7 @@ class BoundaryWalker {
       // Every ASCII byte is a boundary: skip runs of them a word at a time,
       // since pages are mostly ASCII markup.
       size_t i = next_;
-      while (pos - i >= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, data + i, 8);
-        if (word & 0x8080808080808080ull) break;
-        i += 8;
-      }
+      while (pos - i >= 8 && EightAscii(data + i)) i += 8;
       while (i < pos && data[i] < 0x80) ++i;
       next_ = i;
       if (next_ < pos) next_ += 2;  // a double-byte character

@@ -30,6 +30,14 @@ Text TextFromBytes(const Bytes& bytes);
 Text TextFromBytes(std::string_view bytes);
 Bytes BytesFromText(std::string_view text);
 
+// True when the eight bytes at `s` are all ASCII (pages are mostly ASCII
+// markup, so runs of it are skipped or copied a word at a time).
+inline bool EightAscii(const void* s) {
+  std::uint64_t word;
+  std::memcpy(&word, s, 8);
+  return (word & 0x8080808080808080ull) == 0;
+}
+
 // The first `c` in the `n` bytes at `s`, or nullptr: memchr, a word at a
 // time (the C runtime's memchr under Wine goes byte by byte).
 inline const char* FindByte(const char* s, size_t n, char c) {
