@@ -121,27 +121,19 @@ class Run:
     def run(self, *args, timeout=240):
         """Runs one --auto pass; returns the log lines printed."""
         exe = os.path.join(self.dir, os.path.basename(self.exe))
-        # Output goes to files, not pipes: a Wine service started by this
-        # command can inherit its output handles and keep a pipe open.
-        with tempfile.TemporaryFile() as stdout, tempfile.TemporaryFile() as stderr:
-            result = subprocess.run([os.path.join(ROOT, "tools", "wine-run"), exe, "--auto"] + list(args),
-                                    cwd=self.dir, stdout=stdout, stderr=stderr, timeout=timeout)
-            stdout.seek(0)
-            stderr.seek(0)
-            out = stdout.read().decode("utf-8", "replace")
-            errors = stderr.read().decode("utf-8", "replace")
-        expect_eq(result.returncode, 0, "exit code (output %r, errors %r)" % (out, errors[-2000:]))
+        result = subprocess.run([os.path.join(ROOT, "tools", "wine-run"), exe, "--auto"] + list(args),
+                                cwd=self.dir, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                timeout=timeout)
+        out = result.stdout.decode("utf-8", "replace")
+        expect_eq(result.returncode, 0, "exit code (output %r, errors %r)"
+                  % (out, result.stderr.decode("utf-8", "replace")[-2000:]))
         return [line for line in out.replace("\r\n", "\n").split("\n") if line]
 
     def start(self, *args):
-        """Starts one --auto pass and returns the process; its stdout goes to
-        the file `process.output` (see run)."""
+        """Starts one --auto pass and returns the process; its stdout is piped."""
         exe = os.path.join(self.dir, os.path.basename(self.exe))
-        output = tempfile.TemporaryFile()
-        process = subprocess.Popen([os.path.join(ROOT, "tools", "wine-run"), exe, "--auto"] + list(args),
-                                   cwd=self.dir, stdout=output, stderr=subprocess.DEVNULL)
-        process.output = output
-        return process
+        return subprocess.Popen([os.path.join(ROOT, "tools", "wine-run"), exe, "--auto"] + list(args),
+                                cwd=self.dir, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
 
     def files(self, sub=""):
         path = os.path.join(self.folder, sub)
@@ -436,9 +428,7 @@ def stop_during_a_picture_download(server, base, exe):
         # has to leave the picture unwritten.
         time.sleep(0.3)
         expect_eq(close_window_of(process.pid), 1, "windows asked to close")
-        process.wait(timeout=60)
-        process.output.seek(0)
-        out = process.output.read()
+        out, _ = process.communicate(timeout=60)
     finally:
         if process.poll() is None:
             process.kill()
