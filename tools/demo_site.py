@@ -3,18 +3,31 @@
 news site and its image hosts, served by tools/test_server.py on 127.0.0.1.
 
     demo_site.py answers HTTP_PORT HTTPS_PORT     the answers, JSON, for POST /__script
-    demo_site.py settings HTTP_PORT HTTPS_PORT    settings.ini pointing at the server
+    demo_site.py settings HTTP_PORT HTTPS_PORT [classic|current]
+                                                  settings.ini pointing at the server
 
-The hot list is GBK over http, the hot-search page UTF-8 over https, the
-search engine answers over https. The articles cover the three page layouts
-(with style and script blocks, entities and images), a result link that
-redirects from http to https, an article too short to keep, a title holding
-characters Windows forbids in file names, and a keyword without a result.
+It serves the sites of both source profiles at once.
+
+classic, the sites as the program first knew them: the hot list is GBK over
+http, the hot-search page UTF-8 over https, the search engine answers over
+https. The articles cover the three page layouts (with style and script
+blocks, entities and images), a result link that redirects from http to
+https, an article too short to keep, a title holding characters Windows
+forbids in file names, and a keyword without a result.
+
+current, the sites as they are today, all over https: the hot list as the
+board's JSON (a pinned item, a JSON escape in a keyword), the microblog's
+visitor service and its summary page, which shows the visitor page to a
+request without a visitor cookie and refuses the first cookie it issued (so
+that the program has to renew it), a Bing-like result page with wrapped
+links, articles in the news site's present markup, and one article page of
+no known layout for the general extractor.
 
 The page builders are also used by the end-to-end tests (tests/e2e).
 """
 
 import base64
+import html
 import json
 import struct
 import sys
@@ -28,6 +41,11 @@ SERVER_DATE = "Sun, 06 Dec 2026 13:02:13 GMT"
 
 HOT_LIST_TARGET = "/buzz?b=1&fr=20811"
 HOT_SEARCH_TARGET = "/top/summary?Refer=top_hot&topnav=1&wvr=6"
+
+BOARD_TARGET = "/api/board?platform=wise&tab=realtime"
+VISITOR_TARGET = "/visitor/genvisitor2"
+VISITOR_FORM = "cb=visitor_gray_callback&tid=&from=weibo"
+SUMMARY_TARGET = "/top/summary?cate=realtimehot"
 
 
 # --- answers -----------------------------------------------------------------
@@ -73,9 +91,7 @@ def hot_search_page(keywords):
 
 def search_target(keyword, news_site=NEWS_SITE):
     """The request target the program asks for a keyword."""
-    encoded = "".join(c if (c.isascii() and (c.isalnum() or c in "-.")) else
-                      "".join("%%%02X" % b for b in c.encode("utf-8")) for c in keyword)
-    return "/s?wd=site%3A" + news_site + "%20" + encoded
+    return "/s?wd=site%3A" + news_site + "%20" + percent_encoded(keyword)
 
 
 def result_page(link, blanks=True):
@@ -124,6 +140,180 @@ def layout3(title, body):
 
 def paragraphs(*texts):
     return "".join("<p>%s</p>\n" % t for t in texts)
+
+
+# --- pages of today's sites ----------------------------------------------------
+
+def board_json(words, pinned):
+    """The search engine's hot board as its JSON API writes it: UTF-8, the pinned
+    item in topContent, "&" written as \u0026 and a middle dot as \u00b7."""
+    def item(i, word):
+        query = urllib.parse.quote(word)
+        return {"appUrl": "https://www.baidu.com/s?wd=%s&sa=fyb_news&rsv_dl=fyb_news" % query,
+                "desc": "", "hotChange": "same", "hotScore": str(7809452 - 61733 * i),
+                "hotTag": "3" if i == 0 else "0", "img": "https://fyb-1.cdn.bcebos.com/fyb/%d.jpeg" % i,
+                "index": i, "indexUrl": "", "query": word,
+                "rawUrl": "https://www.baidu.com/s?wd=" + query, "show": [],
+                "url": "https://www.baidu.com/s?wd=%s&sa=fyb_news&rsv_dl=fyb_news" % query, "word": word}
+    card = {"component": "hotList", "content": [item(i, w) for i, w in enumerate(words)],
+            "more": True, "moreAppUrl": "", "moreUrl": "https://top.baidu.com/board?tab=realtime",
+            "text": "实时热点", "topContent": [item(0, pinned)], "typeName": "realtime",
+            "updateTime": 1765026133}
+    data = {"success": True, "data": {"cards": [card], "curBoardName": "热搜榜", "logid": "2093",
+                                      "platform": "wise", "tabBoard": [], "tag": []}, "error": {}}
+    text = json.dumps(data, ensure_ascii=False, separators=(",", ":"))
+    return text.replace("&", "\\u0026").replace("\u00b7", "\\u00b7")
+
+
+def summary_row(rank, keyword_html):
+    """One row of the hot-search table; rank "top" is the pinned row."""
+    first = '<i class="icon-top"></i>' if rank == "top" else str(rank)
+    query = urllib.parse.quote("#%s#" % html.unescape(keyword_html))
+    heat = "" if rank == "top" else "<span>%d</span>" % (2400000 - 90000 * rank)
+    return ('<tr class="">\n<td class="td-01 ranktop">%s</td>\n<td class="td-02">\n'
+            '<a href="/weibo?q=%s&t=31&band_rank=%s&Refer=top">%s</a>\n%s\n</td>\n'
+            '<td class="td-03"><i class="icon-txt icon-txt-hot">热</i></td>\n</tr>\n'
+            % (first, query, 1 if rank == "top" else rank, keyword_html, heat))
+
+
+def summary_ad_row(keyword):
+    """An advertising row: no search link, only the ad's click handler."""
+    return ('<tr class="">\n<td class="td-01"></td>\n<td class="td-02">\n'
+            '<a href="javascript:void(0);" word="%s" action-type="realtimehot_ad" '
+            'action-data="type=ad">%s</a>\n<span>剧集 1021334</span>\n</td>\n'
+            '<td class="td-03"><i class="icon-txt icon-txt-recommend">荐</i></td>\n</tr>\n'
+            % (keyword, keyword))
+
+
+def summary_page(pinned, keywords_html, ad, ad_after=1):
+    """The microblog's hot-search summary (desktop markup, UTF-8): the pinned
+    row, the ranked rows (keywords as HTML text) and one advertising row."""
+    rows = [summary_row("top", pinned)] + [summary_row(i + 1, k) for i, k in enumerate(keywords_html)]
+    rows.insert(ad_after + 1, summary_ad_row(ad))
+    return ('<!DOCTYPE html><html><head><meta charset="utf-8"><title>微博搜索-热搜榜</title></head>'
+            '<body><div class="m-main"><div id="pl_top_realtimehot" class="data">\n<table>\n'
+            '<thead><tr class="thead_tr"><th class="th-01">序号</th><th class="th-02">关键词</th>'
+            '<th class="th-03"></th></tr></thead>\n<tbody>\n%s</tbody>\n</table>\n</div></div>'
+            '</body></html>' % "".join(rows))
+
+
+def visitor_wall():
+    """The page the microblog shows a request without a visitor cookie: GB2312,
+    the script that would fetch a cookie in a browser and come back."""
+    return ('<!DOCTYPE html>\n<html>\n<head>\n'
+            '    <meta http-equiv="Content-type" content="text/html; charset=gb2312"/>\n'
+            '    <title>Sina Visitor System</title>\n</head>\n<body>\n<span id="message"></span>\n'
+            '<script type="text/javascript" src="/js/visitor/mini_original.js?v=20161116"></script>\n'
+            '<script type="text/javascript">\n    window.use_fp = "1" == "1";\n'
+            '    var back = function() {\n'
+            '        var url = "https://s.weibo.com/top/summary?cate=realtimehot";\n'
+            '        window.location.href = url;\n    };\n</script>\n</body>\n</html>\n')
+
+
+def visitor_answers(from_pass=0, wall_status=200):
+    """The visitor service and the summary page's gate: passes numbered below
+    `from_pass` are refused."""
+    wall = answer(visitor_wall().encode("gb2312"), "text/html; charset=gb2312", status=wall_status)
+    return ({"visitor_service": {"form": VISITOR_FORM, "callback": "visitor_gray_callback"}},
+            {"from": from_pass, "wall": wall})
+
+
+def percent_encoded(text):
+    """UTF-8 percent-encoding as the program writes keywords into addresses."""
+    return "".join(c if (c.isascii() and (c.isalnum() or c in "-.")) else
+                   "".join("%%%02X" % b for b in c.encode("utf-8")) for c in text)
+
+
+def bing_target(keyword, news_site=NEWS_SITE):
+    """The request target of the site-restricted search for a keyword."""
+    return "/search?q=site%3A" + news_site + "+" + percent_encoded(keyword)
+
+
+def bing_link(target):
+    """A result link as Bing wraps it: the target base64url-encoded after u=a1."""
+    code = base64.urlsafe_b64encode(target.encode("utf-8")).decode().rstrip("=")
+    return ("https://www.bing.com/ck/a?!&&p=7c3f0e5b2d1a9e84JmltdHM9MTc2NTAyNjEzMw&ptn=3&ver=2"
+            "&hsh=4&fclid=1f2e3d4c&u=a1%s&ntb=1" % code)
+
+
+def bing_result_page(keyword, link, title):
+    """Bing's answer with `link` as the first result. An ad block comes before
+    it, and the result's site icon links elsewhere: the link is the one in the
+    result's h2. Attribute values escape "&" as &amp;."""
+    attr = link.replace("&", "&amp;")
+    return ('<!DOCTYPE html><html lang="zh"><head><meta charset="utf-8"><title>%s - 搜索</title></head>'
+            '<body><div id="b_content"><main aria-label="搜索结果"><ol id="b_results">'
+            '<li class="b_ad"><ul><li><div class="sb_add"><h2><a href="https://ad.demo/click?x=1&amp;y=2">'
+            '广告：冬季特惠</a></h2></div></li></ul></li>'
+            '<li class="b_algo" data-id iid="SERP.5104"><div class="b_tpcn"><a class="tilk" '
+            'href="https://%s/" h="ID=SERP,5104.1"><div class="tpic"></div><div class="tptxt">'
+            '<div class="tptt">新闻</div></div></a></div>'
+            '<h2><a target="_blank" href="%s" h="ID=SERP,5105.1">%s</a></h2>'
+            '<div class="b_caption"><p class="b_lineclamp2">%s ...</p></div></li>'
+            '<li class="b_algo" iid="SERP.5120"><h2><a target="_blank" href="https://other.demo/2" '
+            'h="ID=SERP,5120.1">第二条结果</a></h2></li></ol></main></div></body></html>'
+            % (keyword, NEWS_SITE, attr, title, keyword))
+
+
+def bing_no_result_page():
+    return ('<!DOCTYPE html><html lang="zh"><head><meta charset="utf-8"><title>搜索</title></head>'
+            '<body><div id="b_content"><main aria-label="搜索结果"><ol id="b_results">'
+            '<li class="b_no"><h1>没有找到相关的结果</h1><ul><li>请检查输入字词有无错误。</li></ul></li>'
+            '</ol></main></div></body></html>')
+
+
+def article_today(title, paragraphs_html, hidden_html="", script_title=True, source="新华社"):
+    """A news-site article in its present markup, as the 2020 page has it: the
+    title in the h1 of text-title beside an empty article-tag span, the body in
+    the editor's article (a hidden original-title paragraph first, the rest
+    behind the "show all" box, the back link in its own paragraph, the editor's
+    name last) and the title again in a script object, unless `script_title`
+    is false."""
+    script = ('<script>\ntry{\n        window.sohu_mp.article_abroad({\n        channel_id: "8",\n'
+              '        news_id: "500100",\n        title: "%s",\n        channel_url:"//news.sohu.com",\n'
+              '        })\n}catch(e){}\n</script>\n' % title) if script_title else ""
+    return ('<!DOCTYPE html>\n<html>\n<head>\n<meta charset="utf-8">\n<title>%s_%s</title>\n'
+            '<meta property="og:title" content="%s">\n<style>.text-title h1{font-size:32px}</style>\n'
+            '</head>\n<body>\n<header id="main-header" class="main-header"><nav><a href="/">首页</a></nav></header>\n'
+            '<div class="area clearfix" id="article-container">\n<div class="left main">\n'
+            '<div data-spm="content">\n<div class="text">\n<div class="text-title">\n    <h1>\n'
+            '                    %s\n                <span class="article-tag">\n                 </span>\n'
+            '    </h1>\n    <div class="article-info">\n'
+            '        <span class="time" id="news-time" data-val="1765022400000">2026-12-06 20:00</span>\n'
+            '        <span data-role="original-link">来源:<a href="http://www.news.cn/" target="_blank">%s</a></span>\n'
+            '    </div>\n</div>\n<article class="article" id="mp-editor">\n'
+            '      <p data-role="original-title" style="display:none">原标题：%s</p>\n'
+            '%s            <div class="lookall-box">\n                <div class="lookall-shadow"></div>\n'
+            '                <section class="lookall">\n'
+            '                    <a href="javascript:;" class="show-all" id="showMore">\n'
+            '                        <em>展开全文</em>\n                    </a>\n                </section>\n'
+            '            </div>\n            <div class="hidden-content control-hide">\n%s'
+            '<p><span>【编辑:王小明】 </span><a href="//www.sohu.com/?strategyid=00001 " target="_blank" '
+            'title="点击进入搜狐首页" id="backsohucom" style="white-space: nowrap;"><span class="backword">'
+            '<i class="backsohu"></i>返回搜狐，查看更多</span></a></p>            </div>\n\n'
+            '        <p data-role="editor-name">责任编辑：<span></span></p>\n</article>\n%s'
+            '</div>\n</div>\n</div>\n</div>\n<footer class="footer">搜狐公司版权所有</footer>\n</body>\n</html>\n'
+            % (title[:12], "搜狐网", title[:12], title, source, title, paragraphs_html, hidden_html, script))
+
+
+def generic_news_page(title, paragraphs_html, image):
+    """An article page of no known layout: a header with navigation, the article
+    with its paragraphs and a picture, a sidebar of links, comments, a footer."""
+    links = "".join('<li><a href="/news/%d.html">相关阅读：本地新闻第%d条</a></li>' % (i, i) for i in range(1, 8))
+    return ('<!DOCTYPE html>\n<html lang="zh-CN">\n<head>\n<meta charset="utf-8">\n<title>%s - 城市日报</title>\n'
+            '</head>\n<body>\n<header class="site-header"><div class="logo"><a href="/">城市日报</a></div>\n'
+            '<nav class="main-nav"><ul><li><a href="/">首页</a></li><li><a href="/city">本地</a></li>'
+            '<li><a href="/china">国内</a></li><li><a href="/world">国际</a></li>'
+            '<li><a href="/sports">体育</a></li></ul></nav></header>\n'
+            '<div class="container">\n<main class="content">\n<article class="post">\n<h1 class="post-title">%s</h1>\n'
+            '<div class="post-meta">2026-12-06 18:30 来源：城市日报 记者 李华</div>\n'
+            '<div class="post-body">\n%s<figure><img src="%s" alt="现场图片"><figcaption>现场图片</figcaption></figure>\n'
+            '</div>\n</article>\n<section class="comments"><h3>网友评论</h3>\n'
+            '<div class="comment"><span class="user">网友甲</span><p>支持！</p></div>\n'
+            '<div class="comment"><span class="user">网友乙</span><p>希望早日落实。</p></div>\n</section>\n'
+            '</main>\n<aside class="sidebar"><h3>热门推荐</h3><ul>%s</ul></aside>\n</div>\n'
+            '<footer class="site-footer"><p>关于我们 | 联系我们 | 广告服务</p><p>版权所有 城市日报社</p></footer>\n'
+            '</body>\n</html>\n' % (title, title, paragraphs_html, image, links))
 
 
 # --- images ------------------------------------------------------------------
@@ -195,25 +385,95 @@ def demo_answers(http_port, https_port):
 
     # 6: no result at all.
     a[search_target("神秘关键词无结果")] = utf8_page(no_result_page())
+    a.update(current_answers(http_port, https_port))
     return a
 
 
-def settings_ini(http_port, https_port, news_site=NEWS_SITE):
+BOARD_PINNED = "全国冰雪季启幕"
+BOARD_KEYWORDS = ["嫦娥七号\u00b7月球南极着陆", "高校毕业生就业季", "旧城改造新规出台", "周末寒潮来袭"]
+SUMMARY_PINNED = "冬至吃饺子还是汤圆"
+SUMMARY_KEYWORDS_HTML = ["R&amp;B音乐节官宣阵容", "滑雪场客流大增"]
+SUMMARY_AD = "某品牌新品首发"
+
+
+def current_answers(http_port, https_port, first_valid_pass=1, wall_status=200):
+    """The answers of today's sites. The summary page takes visitor passes
+    numbered `first_valid_pass` and later: by default the first cookie the
+    program gets is refused, so a pass shows the renewal. Refused requests get
+    the visitor page with `wall_status`."""
+    http = "http://127.0.0.1:%d" % http_port
+    https = "https://127.0.0.1:%d" % https_port
+    a = {}
+    a[BOARD_TARGET] = answer(board_json(BOARD_KEYWORDS, BOARD_PINNED).encode("utf-8"),
+                             "application/json;charset=UTF-8")
+    service, gate = visitor_answers(first_valid_pass, wall_status)
+    a[VISITOR_TARGET] = service
+    a[SUMMARY_TARGET] = dict(utf8_page(summary_page(SUMMARY_PINNED, SUMMARY_KEYWORDS_HTML, SUMMARY_AD)),
+                             visitor_gate=gate)
+    # A keyword without a page of its own gets Bing's empty answer.
+    a["/search"] = utf8_page(bing_no_result_page())
+
+    def result(keyword, link, title):
+        a[bing_target(keyword)] = utf8_page(bing_result_page(keyword, link, title))
+
+    # 1: today's markup with both pictures: protocol-relative, and lazy with data-src.
+    result(BOARD_KEYWORDS[0], bing_link(http + "/a/500101_120"), "嫦娥七号成功着陆月球南极")
+    a["/a/500101_120"] = utf8_page(article_today("嫦娥七号成功着陆月球南极", (
+        "<p>12月6日20时，嫦娥七号着陆器在月球南极沙克尔顿环形山附近成功着陆。</p> \n"
+        '<p><img src="//127.0.0.1:%d/img/lander.png" alt="着陆器"></p> \n'
+        "<p>着陆器携带的 7 台科学载荷 将陆续开机，开展月表环境与水冰勘查。</p> \n" % http_port),
+        ('<p><img src="data:image/gif;base64,R0lGODlhAQABAAAAACw=" data-src="//127.0.0.1:%d/img/crater.png"></p> \n'
+         "<p>专家介绍，南极地区光照条件特殊，永久阴影区内可能存有水冰。</p> \n" % http_port)))
+    a["/img/lander.png"] = answer(png(60, 40, (150, 150, 160)), "image/png")
+    a["/img/crater.png"] = answer(png(40, 40, (90, 90, 100)), "image/png")
+
+    # 2: no title in the script (the h1 gives it), a direct link with &amp; in it.
+    result(BOARD_KEYWORDS[1], http + "/a/500102_121?from=bing&id=2", "2027届高校毕业生预计达1280万人")
+    a["/a/500102_121"] = utf8_page(article_today("2027届高校毕业生预计达1280万人", (
+        "<p>记者从教育部获悉，2027届高校毕业生规模预计达1280万人，同比增加58万人。</p> \n"
+        "<p>今年秋季招聘中，AI   产品经理 与 Data Analyst 岗位需求增长最快。</p> \n"),
+        "<p>教育部将组织 100 场 线上专场招聘，持续到明年春季。</p> \n", script_title=False))
+
+    # 3: a page of no known layout, for the general extractor.
+    result(BOARD_KEYWORDS[2], bing_link(http + "/news/300001.html"), "旧城改造新规出台")
+    a["/news/300001.html"] = utf8_page(generic_news_page("旧城改造新规出台：居民意见纳入方案审批", (
+        "<p>市住房和城乡建设局6日发布旧城改造新规，明确改造方案须征求居民意见，并作为审批的必要材料。</p>\n"
+        "<p>新规要求，涉及拆除的项目须公示三十日，居民可通过线上平台或社区服务站提出意见。</p>\n"
+        "<p>据介绍，全市今年已启动四十二个老旧小区改造项目，惠及居民三万余户。</p>\n"
+        "<p>相关负责人表示，新规将于明年一月一日起施行，此前已批项目按原规定执行。</p>\n"),
+        "//127.0.0.1:%d/img/street.png" % http_port))
+    a["/img/street.png"] = answer(png(50, 30, (200, 180, 140)), "image/png")
+
+    # 4: the keyword with an entity on the summary page.
+    result("R&B音乐节官宣阵容", bing_link(https + "/a/500104_122"), "R&B音乐节官宣首批阵容")
+    a["/a/500104_122"] = utf8_page(article_today("R&B音乐节官宣首批阵容", (
+        "<p>第三届城市 R&amp;B 音乐节6日公布首批演出阵容，共有十二组音乐人参加。</p> \n"
+        "<p>音乐节将于明年五月在滨江公园举行，门票12月10日开售。</p> \n")))
+    return a
+
+
+def settings_ini(http_port, https_port, news_site=NEWS_SITE, profile="classic"):
+    """settings.ini for a pass of the profile against the demo site. Today's
+    sites are all over https; the date stays a plain http request."""
     h = "127.0.0.1:%d" % http_port
     s = "127.0.0.1:%d" % https_port
+    if profile == "current":
+        return ("[sources]\r\nprofile=current\r\n[hosts]\r\ndate=%s\r\nhotlist=%s\r\nhotsearch=%s\r\n"
+                "visitor=%s\r\nsearch=%s\r\nnewssite=%s\r\n" % (h, s, s, s, s, news_site))
     return ("[hosts]\r\ndate=%s\r\nhotlist=%s\r\nhotsearch=%s\r\nsearch=%s\r\nnewssite=%s\r\n"
             % (h, h, s, s, news_site))
 
 
 def main(argv):
-    if len(argv) != 4 or argv[1] not in ("answers", "settings"):
+    if (len(argv) not in (4, 5) or argv[1] not in ("answers", "settings")
+            or (len(argv) == 5 and (argv[1] != "settings" or argv[4] not in ("classic", "current")))):
         sys.stderr.write(__doc__)
         return 2
     http_port, https_port = int(argv[2]), int(argv[3])
     if argv[1] == "answers":
         json.dump(demo_answers(http_port, https_port), sys.stdout)
     else:
-        sys.stdout.write(settings_ini(http_port, https_port))
+        sys.stdout.write(settings_ini(http_port, https_port, profile=argv[4] if len(argv) == 5 else "classic"))
     return 0
 
 

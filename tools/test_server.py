@@ -50,6 +50,16 @@ An answer (every key optional)
              request carries that Authorization
     proxy_auth "user:password": through the proxy port, 407 with
              Proxy-Authenticate Basic unless Proxy-Authorization matches
+    visitor_service {"form": BODY, "callback": NAME}: the microblog's visitor
+             service. A POST of exactly BODY as application/x-www-form-urlencoded
+             is given visitor pass N (0, 1, ... since the start or /__reset):
+             NAME({"retcode":20000000,"msg":"succ","data":{"sub":S,"subp":P}})
+             with S = "_2A25visitor<N>", P = "0033WrSXvisitor<N>", and the same
+             as Set-Cookie SUB and SUBP. Anything else gets 400 and retcode 50111.
+    visitor_gate {"from": K, "wall": ANSWER}: the answer is given only to a
+             request whose Cookie carries SUB and SUBP of one pass numbered K or
+             later; any other request gets ANSWER (the visitor page). A K above
+             the passes issued so far makes the passes held by a client stale.
 A request without an answer gets 404 with the body "not scripted".
 
 The proxy port answers plain requests (absolute URL in the request line)
@@ -82,6 +92,7 @@ SITE = None
 CERT_DER = b""
 QUIT = threading.Event()
 PATTERN_CACHE = {}
+VISITOR_PASSES = [0]  # passes issued by a visitor service since the start or /__reset
 
 
 def numbered_lines(size):
@@ -210,6 +221,41 @@ def answer_for(target):
     return {"status": 404, "body": "not scripted"}
 
 
+def visitor_pass(n):
+    return "_2A25visitor%d" % n, "0033WrSXvisitor%d" % n
+
+
+def visit(req, service):
+    """The visitor service: a new pass for a well-formed form post."""
+    form_type = "application/x-www-form-urlencoded"
+    if (not req["line"].startswith("POST ") or req["body"] != service["form"].encode("latin-1")
+            or (header(req, "Content-Type") or "").split(";")[0].strip().lower() != form_type):
+        return {"status": 400, "headers": [["Content-Type", "application/javascript"]],
+                "body": '%s({"retcode":50111,"msg":"bad request","data":null})' % service["callback"]}
+    with LOCK:
+        n = VISITOR_PASSES[0]
+        VISITOR_PASSES[0] += 1
+    sub, subp = visitor_pass(n)
+    data = json.dumps({"retcode": 20000000, "msg": "succ", "data": {"sub": sub, "subp": subp}},
+                      separators=(",", ":"))
+    return {"headers": [["Content-Type", "application/javascript; charset=utf-8"],
+                        ["Set-Cookie", "SUB=%s; path=/; domain=127.0.0.1; httponly" % sub],
+                        ["Set-Cookie", "SUBP=%s; path=/; domain=127.0.0.1" % subp]],
+            "body": "%s(%s)" % (service["callback"], data)}
+
+
+def admitted(req, gate):
+    """Whether the request's Cookie holds one visitor pass the gate still takes."""
+    cookies = {}
+    for part in (header(req, "Cookie") or "").split(";"):
+        name, _, value = part.strip().partition("=")
+        cookies[name] = value
+    with LOCK:
+        issued = VISITOR_PASSES[0]
+    return any(visitor_pass(n) == (cookies.get("SUB"), cookies.get("SUBP"))
+               for n in range(int(gate.get("from", 0)), issued))
+
+
 def body_of(answer):
     if "body_b64" in answer:
         return base64.b64decode(answer["body_b64"])
@@ -239,6 +285,10 @@ def send_answer(conn, req, kind, entry):
     """Writes the scripted answer; returns False when the connection must close."""
     sock = conn.sock
     answer = answer_for(target_of(req["line"]))
+    if "visitor_service" in answer:
+        answer = visit(req, answer["visitor_service"])
+    elif "visitor_gate" in answer and not admitted(req, answer["visitor_gate"]):
+        answer = answer["visitor_gate"]["wall"]
     if answer.get("close"):
         return False
     if answer.get("silent"):
@@ -327,6 +377,7 @@ def control(conn, req):
         with LOCK:
             SCRIPTS.clear()
             LOG.clear()
+            VISITOR_PASSES[0] = 0
     elif path == "/__log":
         with LOCK:
             items = [dict((k, v) for k, v in e.items() if k not in ("raw", "body")) for e in LOG]
