@@ -30,18 +30,12 @@ constexpr std::array<std::string_view, 22> kReservedNames{
     "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
     "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
 
-// Byte length of the character that begins at `i` (a lead byte with no
-// trail byte left counts as one).
-size_t CharLength(const Text& text, size_t i) {
-  return (core::IsLeadByte(text[i]) && i + 1 < text.size()) ? 2 : 1;
-}
-
 // Drops the last character (never half of a double-byte one).
 void DropLastChar(Text& text) {
   size_t i = 0, last = 0;
   while (i < text.size()) {
     last = i;
-    i += CharLength(text, i);
+    i += core::CharLengthAt(text, i);
   }
   text.resize(last);
 }
@@ -95,15 +89,14 @@ Text SafeFileTitle(const Text& title, const Text& outputFolder) {
   safe.reserve(title.size());
   for (size_t i = 0; i < title.size();) {
     const unsigned char c = title[i];
-    size_t n = 1;
-    if (core::IsLeadByte(c)) {
-      // Only a real trail byte makes a pair; a lead byte without one is
-      // dropped so the byte after it is judged on its own.
-      const unsigned char t = i + 1 < title.size() ? title[i + 1] : 0;
-      if (t >= 0x40 && t != 0x7F && t != 0xFF) {
-        safe.append(title, i, 2);
-        n = 2;
-      }
+    const size_t n = core::CharLengthAt(title, i);
+    if (n == 2) {
+      safe.append(title, i, 2);
+    } else if (c == 0x80) {
+      safe.push_back(char(c));  // the euro sign of code page 936
+    } else if (c > 0x80) {
+      // A lead byte without a second byte names no character: it is dropped,
+      // and the byte after it is judged on its own.
     } else if (c >= 0x20) {
       bool replaced = false;
       for (const auto& s : kSubstitutes) {
@@ -123,7 +116,7 @@ Text SafeFileTitle(const Text& title, const Text& outputFolder) {
   // even for a page that sends a huge title.
   size_t chars = 0, end = 0;
   while (end < safe.size() && chars < size_t(kMaxPathUnits)) {
-    end += CharLength(safe, end);
+    end += core::CharLengthAt(safe, end);
     ++chars;
   }
   safe.resize(end);

@@ -108,9 +108,9 @@ Text ImageFileName(const Text& address) {
   name.reserve(raw.size());
   for (size_t i = 0; i < raw.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(raw[i]);
-    if (core::IsLeadByte(c) && i + 1 < raw.size()) {
+    if (core::CharLengthAt(raw, i) == 2) {
       name.push_back(raw[i]);
-      name.push_back(raw[++i]);  // a second byte is never a forbidden character
+      name.push_back(raw[++i]);  // the second byte of a pair is part of its character
       continue;
     }
     const bool forbidden = c < 0x20 || c == '\\' || c == '/' || c == ':' || c == '*' ||
@@ -122,7 +122,7 @@ Text ImageFileName(const Text& address) {
   // characters only: a double-byte character is never a dot).
   size_t keep = 0;
   for (size_t i = 0; i < name.size();) {
-    const size_t length = (core::IsLeadByte(name[i]) && i + 1 < name.size()) ? 2 : 1;
+    const size_t length = core::CharLengthAt(name, i);
     if (length == 2 || (name[i] != '.' && name[i] != ' ')) keep = i + length;
     i += length;
   }

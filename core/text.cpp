@@ -20,12 +20,10 @@ Bytes BytesFromText(std::string_view text) { return Bytes(text.begin(), text.end
 
 Text ToUpperAscii(std::string_view text) {
   Text out(text);
-  for (size_t i = 0; i < out.size(); ++i) {
-    if (IsLeadByte(out[i])) {
-      ++i;
-    } else {
-      out[i] = AsciiUpper(out[i]);
-    }
+  for (size_t i = 0; i < out.size();) {
+    const size_t n = CharLengthAt(out, i);
+    if (n == 1) out[i] = AsciiUpper(out[i]);
+    i += n;
   }
   return out;
 }
@@ -46,7 +44,7 @@ class BoundaryWalker {
       while (pos - i >= 8 && EightAscii(data + i)) i += 8;
       while (i < pos && data[i] < 0x80) ++i;
       next_ = i;
-      if (next_ < pos) next_ += 2;  // a double-byte character
+      if (next_ < pos) next_ += CharLengthAt(text_, next_);
     }
     return next_ == pos;
   }
@@ -63,7 +61,7 @@ bool EqualsAt(std::string_view text, size_t at, std::string_view what, bool igno
   for (size_t j = 0; j < what.size(); ++j) {
     const char t = text[at + j];
     const char w = what[j];
-    if (IsLeadByte(t)) {
+    if (CharLengthAt(text, at + j) == 2) {
       if (t != w) return false;
       if (j + 1 < what.size() && text[at + j + 1] != what[j + 1]) return false;
       ++j;
@@ -97,7 +95,7 @@ size_t FindIndex(std::string_view text, std::string_view what, size_t from, bool
   const char* const kNone = text.data() + text.size();  // that case does not occur again
   const char* upper = nullptr;                           // not looked for yet
   const char* lower = nullptr;
-  const bool secondByteDecides = what.size() > 1 && !IsLeadByte(first);
+  const bool secondByteDecides = what.size() > 1 && CharLengthAt(what, 0) == 1;
   for (size_t pos = from; pos <= last;) {
     const char* base = text.data() + pos;
     const size_t span = last - pos + 1;
@@ -118,9 +116,9 @@ size_t FindIndex(std::string_view text, std::string_view what, size_t from, bool
     if (!hit) return std::string_view::npos;
     pos = size_t(hit - text.data());
     if (secondByteDecides) {
-      // The byte after an ASCII first character, compared as EqualsAt would.
-      const char t = text[pos + 1];
-      if (IsLeadByte(what[1]) ? t != what[1] : AsciiUpper(t) != AsciiUpper(what[1])) {
+      // The byte after a single-byte first character, compared as EqualsAt
+      // would (folding leaves bytes above ASCII as they are).
+      if (AsciiUpper(text[pos + 1]) != AsciiUpper(what[1])) {
         ++pos;
         continue;
       }
@@ -149,7 +147,7 @@ int FindLast(std::string_view text, std::string_view what) {
     const size_t at = FindIndex(text, what, from, false);
     if (at == std::string_view::npos) return found;
     found = int(at + 1);
-    from = at + (IsLeadByte(text[at]) ? 2 : 1);
+    from = at + CharLengthAt(text, at);
   }
 }
 
@@ -219,7 +217,7 @@ Text Trim(std::string_view text) {
   size_t end = begin;
   for (size_t pos = begin; pos < text.size();) {
     const size_t n = BlankAt(text, pos);
-    const size_t step = n ? n : (IsLeadByte(text[pos]) ? 2 : 1);
+    const size_t step = n ? n : CharLengthAt(text, pos);
     pos += step;
     if (!n) end = pos;
   }
@@ -235,7 +233,7 @@ Text RemoveBlanks(std::string_view text) {
       pos += n;
       continue;
     }
-    const size_t step = IsLeadByte(text[pos]) && pos + 1 < text.size() ? 2 : 1;
+    const size_t step = CharLengthAt(text, pos);
     out.append(text.data() + pos, step);
     pos += step;
   }
@@ -248,20 +246,16 @@ namespace {
 // sign or blank, else the byte itself; `step` receives the character length.
 char NarrowCharAt(std::string_view text, size_t pos, size_t& step) {
   const unsigned char c = text[pos];
-  if (c == 0xA3 && pos + 1 < text.size()) {
-    step = 2;
+  step = CharLengthAt(text, pos);
+  if (c == 0xA3 && step == 2) {
     const unsigned char t = text[pos + 1];
     if (t >= 0xB0 && t <= 0xB9) return char('0' + (t - 0xB0));
     if (t == 0xAB) return '+';
     if (t == 0xAD) return '-';
     return '\x01';
   }
-  if (c == 0xA1 && pos + 1 < text.size() && (unsigned char)text[pos + 1] == 0xA1) {
-    step = 2;
-    return ' ';
-  }
-  step = IsLeadByte(c) ? 2 : 1;
-  return IsLeadByte(c) ? '\x01' : char(c);
+  if (c == 0xA1 && step == 2 && (unsigned char)text[pos + 1] == 0xA1) return ' ';
+  return c >= 0x80 ? '\x01' : char(c);
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 // The program's text types and the basic text operations every subsystem uses.
 //
 // Text is GBK (code page 936): an ASCII character is one byte, a Chinese
-// character two. A byte of 0x80 or above begins a double-byte character; the
-// byte after it never starts a match and is never case-folded. Positions and
-// lengths are bytes; positions are 1-based, -1 means "not found".
+// character two. A byte 0x81..0xFE begins a double-byte character when the
+// byte after it is 0x40..0xFE other than 0x7F; that second byte never starts
+// a match and is never case-folded. Every other byte is a character of its
+// own (0x80 is the euro sign; a stray lead byte before "<" or a blank does
+// not swallow it). Positions and lengths are bytes; positions are 1-based,
+// -1 means "not found".
 #pragma once
 
 #include <cstdint>
@@ -58,8 +61,26 @@ inline const char* FindByte(const char* s, size_t n, char c) {
   return nullptr;
 }
 
-// True when the byte begins a double-byte GBK character.
-inline bool IsLeadByte(unsigned char c) { return c >= 0x80; }
+// True when the byte can begin a double-byte GBK character (it does when a
+// second byte follows).
+inline bool IsLeadByte(unsigned char c) { return unsigned(c - 0x81) < 0x7Eu; }
+// True when the byte can be the second byte of a double-byte character.
+inline bool IsTrailByte(unsigned char c) { return unsigned(c - 0x40) < 0xBFu && c != 0x7F; }
+
+// The byte length (1 or 2) of the character that begins at `p`, given the
+// end of the text (`p` < `end`).
+inline size_t GbkCharLength(const unsigned char* p, const unsigned char* end) {
+  if (*p < 0x81) return 1;
+  return (IsLeadByte(*p) && end - p > 1 && IsTrailByte(p[1])) ? 2 : 1;
+}
+inline size_t GbkCharLength(const char* p, const char* end) {
+  return GbkCharLength(reinterpret_cast<const unsigned char*>(p),
+                       reinterpret_cast<const unsigned char*>(end));
+}
+// The byte length of the character at `pos` (< text.size()).
+inline size_t CharLengthAt(std::string_view text, size_t pos) {
+  return GbkCharLength(text.data() + pos, text.data() + text.size());
+}
 
 inline char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }

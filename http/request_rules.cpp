@@ -21,12 +21,10 @@ bool Contains(const Text& text, std::string_view what, bool ignoreCase) {
 // ASCII letters lowered, the second byte of a double-byte character kept.
 Text LowerAscii(const Text& text) {
   Text out(text);
-  for (size_t i = 0; i < out.size(); ++i) {
-    if (core::IsLeadByte(out[i])) {
-      ++i;
-    } else {
-      out[i] = core::AsciiLower(out[i]);
-    }
+  for (size_t i = 0; i < out.size();) {
+    const size_t n = core::CharLengthAt(out, i);
+    if (n == 1) out[i] = core::AsciiLower(out[i]);
+    i += n;
   }
   return out;
 }

@@ -1,15 +1,17 @@
 // Characters as the engine sees them, and sets of them.
 //
-// The engine walks GBK text by characters: a byte below 0x80 is a character
-// of its own, a byte of 0x80 or above takes the next byte with it. A
-// character's value is the byte (ASCII) or lead * 256 + trail; a lone lead
-// byte at the very end of a text is a character whose value is that byte.
+// The engine walks GBK text by characters, by the rule of core/text.h: a
+// lead byte 0x81..0xFE takes a valid second byte with it, every other byte is
+// a character of its own. A character's value is lead * 256 + trail for a
+// pair, else the byte itself (so 0x80..0xFF for a lone high byte).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string_view>
+
+#include "core/text.h"
 
 namespace regex {
 
@@ -23,7 +25,7 @@ inline constexpr Char kNoChar = 0x10000;
 inline Char DecodeAt(const unsigned char* s, std::size_t size, std::size_t pos,
                      std::size_t& length) {
   const unsigned char b = s[pos];
-  if (b < 0x80 || pos + 1 >= size) {
+  if (b < 0x81 || !core::IsLeadByte(b) || pos + 1 >= size || !core::IsTrailByte(s[pos + 1])) {
     length = 1;
     return b;
   }

@@ -29,7 +29,7 @@ bool Matcher::IsTrail(std::size_t pos) {
   if (trail_.empty()) {
     trail_.assign(n_ / 8 + 1, 0);
     for (std::size_t i = 0; i < n_;) {
-      if (s_[i] >= 0x80 && i + 1 < n_) {
+      if (core::GbkCharLength(s_ + i, s_ + n_) == 2) {
         trail_[(i + 1) >> 3] |= std::uint8_t(1u << ((i + 1) & 7));
         i += 2;
       } else {
@@ -41,15 +41,9 @@ bool Matcher::IsTrail(std::size_t pos) {
 }
 
 std::size_t Matcher::PrevCharStart(std::size_t pos) {
-  const unsigned char last = s_[pos - 1];
   if (pos == 1) return 0;
-  if (last < 0x80) {
-    if (s_[pos - 2] < 0x80) return pos - 1;
-    return IsTrail(pos - 1) ? pos - 2 : pos - 1;
-  }
-  // A boundary after a high byte: that byte ends a pair, except for a lone
-  // lead byte at the very end.
-  if (pos < n_) return pos - 2;
+  // Only a trail-capable byte after a lead-capable one can end a pair.
+  if (!core::IsTrailByte(s_[pos - 1]) || !core::IsLeadByte(s_[pos - 2])) return pos - 1;
   return IsTrail(pos - 1) ? pos - 2 : pos - 1;
 }
 
@@ -60,12 +54,15 @@ Char Matcher::PrevChar(std::size_t pos) {
 }
 
 bool Matcher::IsBoundaryFrom(std::size_t pos, std::size_t known) const {
-  std::size_t high = 0;
-  while (pos > known && s_[pos - 1] >= 0x80) {
-    --pos;
-    ++high;
-  }
-  return high % 2 == 0;
+  // A byte that cannot be a second byte always begins a character.
+  if (pos >= n_ || !core::IsTrailByte(s_[pos])) return true;
+  // A byte that cannot begin a pair always ends one. In the run of
+  // lead-capable bytes before `pos`, each is a valid second byte for the one
+  // before it, so the run is read in pairs from its start: an even run ends
+  // on a boundary, an odd one leaves its last byte to pair with `pos`.
+  std::size_t leads = 0;
+  for (std::size_t i = pos; i > known && core::IsLeadByte(s_[i - 1]); --i) ++leads;
+  return leads % 2 == 0;
 }
 
 bool Matcher::AtBol(std::size_t pos) {
@@ -98,8 +95,8 @@ bool Matcher::BackrefAt(std::size_t& pos, int group) const {
     if (std::memcmp(want, have, length) != 0) return false;
   } else {
     for (std::size_t i = 0; i < length; ++i) {
-      if (want[i] >= 0x80) {
-        if (want[i] != have[i] || (i + 1 < length && want[i + 1] != have[i + 1])) return false;
+      if (core::GbkCharLength(want + i, want + length) == 2) {
+        if (want[i] != have[i] || want[i + 1] != have[i + 1]) return false;
         ++i;
       } else if (FoldAscii(want[i]) != FoldAscii(have[i])) {
         return false;
@@ -422,7 +419,8 @@ bool Matcher::Run(std::size_t start) {
             bool found = false;
             while (back > floor) {
               --back;
-              if (s_[back] == loop.f && (back == floor || s_[back - 1] < 0x80 || !IsTrail(back))) {
+              if (s_[back] == loop.f &&
+                  (back == floor || !core::IsLeadByte(s_[back - 1]) || !IsTrail(back))) {
                 found = true;
                 break;
               }
@@ -480,7 +478,9 @@ bool Matcher::Run(std::size_t start) {
                 const char* hit = core::FindByte(Chars() + from, n_ - from, char(loop.f));
                 if (!hit) break;
                 q = std::size_t(hit - Chars());
-                if (IsBoundaryFrom(q, next)) {
+                // A hit that is not a boundary is a second byte, so the byte
+                // after it is one: no later check walks back past it.
+                if (IsBoundaryFrom(q, from)) {
                   found = true;
                   break;
                 }
@@ -493,7 +493,7 @@ bool Matcher::Run(std::size_t start) {
                   const char* nl = core::FindByte(Chars() + from2, q - from2, '\n');
                   if (!nl) break;
                   const std::size_t r = std::size_t(nl - Chars());
-                  if (IsBoundaryFrom(r, next)) {
+                  if (IsBoundaryFrom(r, from2)) {
                     found = false;
                     break;
                   }

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text.h"
 #include "regex/program.h"
 
 namespace regex {
@@ -36,7 +37,7 @@ class Matcher {
 
   // The length of the character at `pos` (1 at the end).
   std::size_t CharLength(std::size_t pos) const {
-    return (pos + 1 < n_ && s_[pos] >= 0x80) ? 2 : 1;
+    return pos < n_ ? core::GbkCharLength(s_ + pos, s_ + n_) : 1;
   }
 
  private:

@@ -147,9 +147,9 @@ void ExpandReplacement(std::string_view replacement, std::string_view subject,
   const std::size_t n = replacement.size();
   for (std::size_t i = 0; i < n; ++i) {
     const char c = replacement[i];
-    if (static_cast<unsigned char>(c) >= 0x80) {
-      out.push_back(c);
-      if (i + 1 < n) out.push_back(replacement[++i]);
+    if (core::CharLengthAt(replacement, i) == 2) {
+      out.append(replacement.data() + i, 2);
+      ++i;
       continue;
     }
     if (c != '$' || i + 1 >= n) {

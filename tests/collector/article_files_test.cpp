@@ -60,6 +60,9 @@ TEST(ArticleFiles, SafeFileTitleKeepsTextButNotForbiddenCharacters) {
       {"昞|", "昞｜"},
       // a lead byte without a valid trail byte is dropped, the quote after it replaced
       {"\x95\"x", "＂x"},
+      // 0x80 is the euro sign; 0x80 and 0xFF never take the byte after them
+      {"\x80" "5", "\x80" "5"},
+      {"\x80?\xFF\\\x81:", "\x80？＼："},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(SafeFileTitle(c.title, folder), c.expected) << c.title;

@@ -36,6 +36,9 @@ TEST(ContentCleaning, BodiesBecomeOneParagraphPerLine) {
       {"<pre>code</pre>", "code"},
       {"<p\r\nclass=x>a</p>", "a"},
       {"<a href=\"x\">链接</a>文字<br/>", "链接文字"},
+      // a stray lead byte keeps its place and swallows none of the markup after it
+      {"\x81<p>a</p>\x81&nbsp;b \x81 c", "\x81" "a\r\n\x81" "b\x81" "c"},
+      {"\xFE<script>x()</script>t\x80<b>", "\xFEt\x80"},
       {"", ""},
   };
   ImageSources sources;

@@ -106,6 +106,7 @@ TEST(ImageFileName, NamesAreLegalOnWindowsAndLegalNamesStayAsTheyAre) {
       {"http://h/COM10.png", "COM10.png"},
       {"http://h/CONSOLE.png", "CONSOLE.png"},
       {"http://h/.hidden", ".hidden"},
+      {"http://h/\x80?\xFF|\x81:.jpg", "\x80_\xFF_\x81_.jpg"},  // no pair, no second byte
   };
   for (const auto& row : rows) EXPECT_EQ(ImageFileName(row.address), row.name) << row.address;
 }

@@ -66,6 +66,45 @@ TEST(TextFind, FindByteAtEveryOffsetAndLength) {
   }
 }
 
+TEST(TextGbk, OnlyAValidSecondByteMakesAPair) {
+  const struct {
+    std::string text;
+    size_t length;
+  } lengths[] = {
+      {"\x81\x40", 2}, {"\xFE\xFE", 2}, {"\x81\x80", 2},
+      {"\x81\x3F", 1}, {"\x81\x7F", 1}, {"\x81\xFF", 1}, {"\x81", 1},
+      {"\x80\x40", 1}, {"\xFF\x40", 1}, {"A\x81", 1},
+  };
+  for (const auto& row : lengths) EXPECT_EQ(CharLengthAt(row.text, 0), row.length) << row.text;
+
+  // A stray lead byte (or 0x80, 0xFF) never swallows the markup after it.
+  const struct {
+    std::string text, what;
+    bool ignoreCase;
+    int expected;
+  } finds[] = {
+      {"\x81<p>", "<p>", false, 2},
+      {"\x81&nbsp;", "&nbsp;", false, 2},
+      {"\x81 x", " ", false, 2},
+      {"\x81?", "?", false, 2},
+      {"\xFE<P>", "<p>", true, 2},
+      {"\x80" "A", "a", true, 2},
+      {"\xFF" "A", "A", false, 2},
+      {"\x81\x81\x81<", "<", false, 4},
+      {"\x81\x81\x81" "A", "A", false, -1},  // the last lead byte pairs with "A"
+      {"\x80" "a", "\x80" "A", true, 1},      // 0x80 is single, so "a" folds
+      {"\x81" "a", "\x81" "A", true, -1},     // a pair's second byte never folds
+  };
+  for (const auto& row : finds) {
+    EXPECT_EQ(Find(row.text, row.what, 1, row.ignoreCase), row.expected) << row.text;
+  }
+  EXPECT_EQ(ReplaceAll("x\x81&nbsp;y", "&nbsp;", ""), "x\x81y");
+  EXPECT_EQ(Split("\x81 a", " "), (TextArray{"\x81", "a"}));
+  EXPECT_EQ(Trim("x\x81 "), "x\x81");
+  EXPECT_EQ(RemoveBlanks("\x81 a"), "\x81" "a");
+  EXPECT_EQ(ToUpperAscii("\x80" "a\x81" "a"), "\x80" "A\x81" "a");
+}
+
 TEST(TextFind, LastOccurrenceOnBoundary) {
   EXPECT_EQ(FindLast("a/b/c", "/"), 4);
   EXPECT_EQ(FindLast("abc", "/"), -1);

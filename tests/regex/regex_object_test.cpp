@@ -273,6 +273,34 @@ TEST(RegexGbk, MatchesWorkOnWholeCharacters) {
   }
 }
 
+TEST(RegexGbk, AStrayLeadByteIsACharacterOfItsOwn) {
+  struct Row {
+    const char* pattern;
+    std::string subject;
+    std::vector<std::string> matches;
+  } rows[] = {
+      {"<p>", "\x81<p>", {"<p>"}},
+      {"&nbsp;", "\x81&nbsp;", {"&nbsp;"}},
+      {"\\s", "\x81 ", {" "}},
+      {"\\?", "\xFE?", {"?"}},
+      {"<P>", "\xFF<p>", {"<p>"}},
+      {".", "\x80" "A", {"\x80", "A"}},
+      {"[^<]+", "\x81<p>", {"\x81", "p>"}},
+      {"[^x]*<", "a\x81<b", {"a\x81<"}},   // giving back to the "<"
+      {".*?>", "\x81>x", {"\x81>"}},
+      {"<", "\x81\x81\x81<", {"<"}},
+      {"A", "\x81\x81\x81" "A", {}},      // the last lead byte pairs with "A"
+      {"^x", "\x81\nx", {"x"}},
+      {"x*", "\x81<", {"", "", ""}},
+      {"(\x81<)\\1", "\x81<\x81<", {"\x81<\x81<"}},
+  };
+  for (const Row& row : rows) {
+    RegexObject re;
+    re.Create(row.pattern, row.subject);
+    EXPECT_EQ(AllMatches(re), row.matches) << row.pattern << " in " << row.subject;
+  }
+}
+
 TEST(RegexGbk, IgnoringCaseFoldsAsciiLettersOnly) {
   const std::string pairA = "\xB0\x41";  // second byte "A"
   const std::string pairLowerA = "\xB0\x61";
