@@ -10,7 +10,8 @@ Matcher::Matcher(const Program& program, std::string_view subject)
     : p_(program),
       s_(reinterpret_cast<const unsigned char*>(subject.data())),
       n_(subject.size()),
-      steps_(kBaseSteps + kStepsPerByte * std::int64_t(subject.size())),
+      budget_(kBaseSteps + kStepsPerByte * std::int64_t(subject.size())),
+      steps_(budget_),
       frameLimit_(kBaseFrames + kFramesPerByte * subject.size()),
       caps_(2 * (program.groups + 1), -1),
       counters_(program.counters, 0),
@@ -84,11 +85,14 @@ bool Matcher::AtWordBoundary(std::size_t pos) {
   return before != after;
 }
 
-bool Matcher::BackrefAt(std::size_t& pos, int group) const {
+bool Matcher::BackrefAt(std::size_t& pos, int group) {
   const std::int32_t begin = caps_[2 * group], end = caps_[2 * group + 1];
   if (begin < 0 || end < 0) return true;  // a group that took no part matches empty
   const std::size_t length = std::size_t(end - begin);
   if (n_ - pos < length) return false;
+  // The comparison is charged by its length, matched or not: a long capture
+  // compared again at every backtrack would otherwise run far past the budget.
+  steps_ -= std::int64_t(length);
   const unsigned char* want = s_ + begin;
   const unsigned char* have = s_ + pos;
   if (!p_.ignoreCase) {

@@ -34,6 +34,9 @@ class Matcher {
   // all calls on one Matcher.
   Status Find(std::size_t from);
   const std::int32_t* Captures() const { return caps_.data(); }
+  // Steps spent so far by all calls, and the budget they draw on.
+  std::int64_t StepsUsed() const { return budget_ - steps_; }
+  std::int64_t Budget() const { return budget_; }
 
   // The length of the character at `pos` (1 at the end).
   std::size_t CharLength(std::size_t pos) const {
@@ -63,14 +66,15 @@ class Matcher {
   bool AtBol(std::size_t pos);
   bool AtEol(std::size_t pos) const;
   bool AtWordBoundary(std::size_t pos);
-  bool BackrefAt(std::size_t& pos, int group) const;
+  bool BackrefAt(std::size_t& pos, int group);
   void SetLoopCapture(std::uint32_t group, std::size_t end);
 
   const Program& p_;
   const char* Chars() const { return reinterpret_cast<const char*>(s_); }
   const unsigned char* s_;
   std::size_t n_;
-  std::int64_t steps_;
+  std::int64_t budget_;
+  std::int64_t steps_;  // left of the budget; below zero once the limit is hit
   std::size_t frameLimit_;
   bool limitHit_ = false;
   std::vector<Frame> stack_;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "regex/matcher.h"
+
 namespace {
 
 using regex::RegexObject;
@@ -313,13 +315,33 @@ TEST(RegexGbk, IgnoringCaseFoldsAsciiLettersOnly) {
 
 TEST(RegexLimits, CatastrophicBacktrackingEndsAsAFailedExecution) {
   const std::string subject(50000, 'a');
-  const char* patterns[] = {"(a*)*b", "(a|aa)+b", "(a+)+b", "(?:a|a)*c"};
+  const char* patterns[] = {"(a*)*b", "(a|aa)+b", "(a+)+b", "(?:a|a)*c", "(a+)\\1*b"};
   for (const char* pattern : patterns) {
     RegexObject re;
     EXPECT_FALSE(re.Create(pattern, subject)) << pattern;
     EXPECT_TRUE(re.LimitHit()) << pattern;
     EXPECT_EQ(re.MatchCount(), 0) << pattern;
     EXPECT_EQ(re.Replace(""), "") << pattern;
+  }
+}
+
+TEST(RegexLimits, ABackreferencePaysForEveryByteItCompares) {
+  // The capture is one literal, a single step; comparing it again is not.
+  const std::string capture = "b" + std::string(500, 'a');
+  const std::string pattern = "(" + capture + ")\\1";
+  const struct {
+    std::string subject;
+    regex::Status status;
+  } rows[] = {
+      {capture + capture, regex::Status::kMatch},
+      {capture + capture.substr(0, 500) + "c", regex::Status::kNoMatch},
+  };
+  for (const auto& row : rows) {
+    regex::Program program;
+    ASSERT_TRUE(regex::CompilePattern(pattern, false, true, program));
+    regex::Matcher matcher(program, row.subject);
+    EXPECT_EQ(matcher.Find(0), row.status);
+    EXPECT_GE(matcher.StepsUsed(), std::int64_t(capture.size()));
   }
 }
 
