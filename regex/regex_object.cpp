@@ -27,8 +27,8 @@ bool RegexObject::Create(const Text& pattern, const Text& subject, bool caseSens
   s = State();
   const Text effective =
       quoteMarkers ? core::ReplaceAll(pattern, core::kQuotePlaceholder, "\"") : pattern;
+  s.pattern = effective;  // kept even when it does not compile
   if (!s.regex.Compile(effective, !caseSensitive, multiline)) return false;
-  s.pattern = effective;
   s.subject = subject;
   s.global = global;
   const Status status = s.regex.Execute(s.subject, global, s.captures);

@@ -33,8 +33,8 @@ class RegexObject {
   bool Create(const Text& pattern, const Text& subject, bool caseSensitive = false,
               bool multiline = true, bool global = true, bool quoteMarkers = false);
 
-  // The pattern as given to Create (after the quote markers were replaced);
-  // "" before Create or after an invalid pattern.
+  // The pattern as given to the last Create (after the quote markers were
+  // replaced), whether or not it compiled; "" before Create.
   Text GetPattern() const;
   // The subject with its matches replaced ($1..$99, $&, $`, $', $$).
   Text Replace(const Text& replacement) const;

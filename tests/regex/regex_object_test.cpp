@@ -162,7 +162,7 @@ TEST(RegexDialect, InvalidPatternsFailCreateAndLeaveEveryAccessorEmpty) {
     EXPECT_EQ(re.MatchCount(), 0) << pattern;
     EXPECT_EQ(re.MatchText(1), "") << pattern;
     EXPECT_EQ(re.SubMatchCount(), 0) << pattern;
-    EXPECT_EQ(re.GetPattern(), "") << pattern;
+    EXPECT_EQ(re.GetPattern(), pattern);
     EXPECT_EQ(re.Replace("x"), "") << pattern;
   }
 }
@@ -229,6 +229,8 @@ TEST(RegexObject, QuoteMarkersStandForADoubleQuoteOnlyWhenAskedFor) {
   ASSERT_TRUE(quoted.Create("href=#引号(.*?)#引号", subject, false, true, true, true));
   EXPECT_EQ(quoted.SubMatchText(1, 1), "x");
   EXPECT_EQ(quoted.GetPattern(), "href=\"(.*?)\"");
+  EXPECT_FALSE(quoted.Create("(#引号", subject, false, true, true, true));
+  EXPECT_EQ(quoted.GetPattern(), "(\"");
 }
 
 TEST(RegexObject, RecreatingReplacesEverythingHeld) {
