@@ -49,13 +49,7 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
       i += k;
       continue;
     }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(char16_t(0xD800 + (cp >> 10)));
-      out.push_back(char16_t(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(char16_t(cp));
-    }
+    AppendUtf16(cp, out);
     i += len;
   }
   return out;

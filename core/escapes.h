@@ -1,0 +1,26 @@
+// Undoing the escapes that outside text arrives in: JSON strings, HTML
+// character references, and base64url.
+#pragma once
+
+#include <string_view>
+
+#include "core/text.h"
+
+namespace core {
+
+// The text of a JSON string's body (without its quotes): \" \\ \/ \b \f \n
+// \r \t and \uXXXX, a surrogate pair joined into one character. A character
+// GBK lacks becomes "?", a lone surrogate U+FFFD's "?". A backslash before
+// anything else, or a \u without four hex digits, stays as it is.
+Text JsonUnescape(std::string_view text);
+
+// Character references: &#NNN; &#xHHH; and the common named ones (&amp;
+// &lt; &gt; &quot; &apos; &nbsp; and a few more). An unknown or unterminated
+// reference stays as it is.
+Text HtmlUnescape(std::string_view text);
+
+// base64url (RFC 4648 section 5; "+" and "/" are taken too, padding may be
+// left out). False and `out` empty on any other byte or an impossible length.
+bool Base64UrlDecode(std::string_view text, Text& out);
+
+}  // namespace core
