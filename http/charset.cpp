@@ -67,10 +67,11 @@ Text DeclaredCharset(const Text& bodyText) {
   return meta.SubMatchText(1, 1);
 }
 
-Text DecodePageText(const Bytes& body, const Text& bodyText) {
-  const Text name = DeclaredCharset(bodyText);
-  // Exactly these two names mean the page is GBK already.
-  if (name.empty() || name == "gbk" || name == "gb2312") return bodyText;
+namespace {
+
+// `body` decoded from the charset `name`; `bodyText` when the name means GBK
+// or has no code page here.
+Text DecodeAs(const Bytes& body, const Text& bodyText, const Text& name) {
   unsigned codePage = CodePageOfCharset(name);
   if (codePage == 0 || codePage == core::kCodePageGbk || !core::IsCodePageSupported(codePage)) {
     return bodyText;
@@ -91,6 +92,21 @@ Text DecodePageText(const Bytes& body, const Text& bodyText) {
   if (!wide.empty() && wide[0] == u'\xFEFF') wide.erase(0, 1);
   // Text holds no zero byte: a zero character ends it, as it ends `bodyText`.
   return core::TextFromBytes(core::WideToGbk(wide));
+}
+
+}  // namespace
+
+Text DecodePageText(const Bytes& body, const Text& bodyText) {
+  const Text name = DeclaredCharset(bodyText);
+  // Exactly these two names mean the page is GBK already.
+  if (name.empty() || name == "gbk" || name == "gb2312") return bodyText;
+  return DecodeAs(body, bodyText, name);
+}
+
+Text DecodePageText(const Bytes& body, const Text& fetchedText, const Text& fallbackCharset) {
+  const Text bodyText = core::TextFromBytes(body);
+  if (fallbackCharset.empty() || !DeclaredCharset(bodyText).empty()) return fetchedText;
+  return DecodeAs(body, bodyText, fallbackCharset);
 }
 
 }  // namespace http

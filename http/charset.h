@@ -14,6 +14,12 @@ using core::Text;
 // the whole `body` converted from the declared charset.
 Text DecodePageText(const Bytes& body, const Text& bodyText);
 
+// A fetched page (`fetchedText`, already decoded by DecodePageText) again
+// from its `body` bytes in `fallbackCharset` when the page declares no
+// charset: JSON answers and some pages leave it to the response header.
+// Unchanged when the fallback is empty.
+Text DecodePageText(const Bytes& body, const Text& fetchedText, const Text& fallbackCharset);
+
 // The charset a meta tag declares in the first 1024 bytes of `bodyText`, as
 // written; empty when none.
 Text DeclaredCharset(const Text& bodyText);
