@@ -4,19 +4,21 @@
 #include <functional>
 
 #include "app/pass_control.h"
-#include "app/settings.h"
 #include "collector/collect_article.h"
 #include "core/text.h"
 #include "core/window_ops.h"
+#include "sources/profile.h"
 
 namespace app {
+
+using core::Text;
 
 struct ArticleJob {
   const Text& keyword;
   core::WindowOps& window;   // options and the log, guarded by the pass
   PassControl& control;      // safe points, and the token for the HTTP clients
   const Text& outputFolder;  // the pass's folder, no trailing separator
-  const HostSettings& hosts; // search and news-site hosts
+  const sources::Profile& profile;  // the search and article rules
 };
 
 // Collects one keyword's article and tells what became of it.

@@ -1,5 +1,7 @@
 #include "app/collection_pass_win32.h"
 
+#include <memory>
+
 #include "app/collection_task.h"
 #include "app/network_date.h"
 #include "collector/collect_article.h"
@@ -7,6 +9,8 @@
 #include "collector/search_results.h"
 #include "core/file_system.h"
 #include "hotwords/hot_keywords.h"
+#include "http/charset.h"
+#include "http/request_rules.h"
 #include "http/winhttp_fetch.h"
 
 namespace app {
@@ -33,45 +37,74 @@ std::function<Text(const Text& url)> PassPageFetch(PassControl& control) {
   });
 }
 
+hotwords::RequestFetch PassRequestFetch(PassControl& control) {
+  return [&control](const hotwords::PageRequest& request) {
+    ExchangeScope exchange(control);
+    http::RequestOptions options;
+    options.cancel = &control.Token();
+    if (request.post) {
+      options.method = 1;
+      options.postText = request.body;
+    }
+    if (!request.headers.empty()) options.headers = request.headers;
+    if (!request.cookies.empty()) options.cookies = request.cookies;
+    Text responseHeaders;
+    core::Bytes body;
+    options.responseHeaders = &responseHeaders;
+    options.responseBody = &body;
+    hotwords::FetchedPage page;
+    page.text = http::DecodePageText(body, http::WinHttpFetch(request.url, options), request.charset);
+    page.status = core::TextToInt(http::StatusTextOf(responseHeaders));
+    return page;
+  };
+}
+
 ArticleCollector NetworkArticleCollector() {
   return [](const ArticleJob& job) {
-    const collector::Fetchers network = collector::NetworkFetchers(&job.control.Token());
+    const collector::Fetchers network =
+        collector::NetworkFetchers(&job.control.Token(), &job.profile);
     collector::Fetchers fetchers;
     fetchers.searchPage = AsExchange<Text>(job.control, network.searchPage);
     fetchers.articlePage = AsExchange<core::Bytes>(job.control, network.articlePage);
     fetchers.image = AsExchange<core::Bytes>(job.control, network.image);
-    collector::CollectorContext context{
-        job.window, job.control, fetchers,
-        collector::SearchUrlPrefix(job.hosts.search, job.hosts.newssite), job.outputFolder};
+    collector::CollectorContext context{job.window,
+                                       job.control,
+                                       fetchers,
+                                       collector::SearchAddress(job.profile.search),
+                                       job.outputFolder,
+                                       &job.profile};
     return collector::CollectArticle(job.keyword, context);
   };
 }
 
 PassBody MakeCollectionPass(PassSetup setup) {
-  if (setup.hotListUrl.empty()) setup.hotListUrl = HotListUrl(setup.hosts);
-  if (setup.hotSearchUrl.empty()) setup.hotSearchUrl = HotSearchUrl(setup.hosts);
-  if (setup.networkDateUrl.empty()) setup.networkDateUrl = NetworkDateUrl(setup.hosts);
-  return [setup](PassControl& control, core::WindowOps& window) {
+  // The visitor cookie outlives a pass: later passes reuse it until refused.
+  const auto visitorCookie = std::make_shared<hotwords::VisitorCookie>();
+  return [setup, visitorCookie](PassControl& control, core::WindowOps& window) {
     // The history text belongs to this pass, so a stopped pass that wakes up
     // late never shares it with the next one.
     Text historyKeywords;
-    const hotwords::PageFetch fetch = PassPageFetch(control);
     PassServices services;
     services.createDirectory = [](const Text& path) { core::CreateDirectoryLevel(path); };
     services.networkDate = [&] {
       ExchangeScope exchange(control);
-      return NetworkDate(setup.networkDateUrl, &control.Token());
+      return NetworkDate(setup.profile.dateAddress, &control.Token());
     };
     services.harvestHotKeywords = [&] {
-      const hotwords::HarvestPlan plan{setup.hotListUrl, setup.hotSearchUrl,
-                                       setup.runDirectory + hotwords::kHistoryFileName};
-      hotwords::HarvestHotKeywords(plan, fetch, window, control, historyKeywords);
+      const hotwords::HarvestSetup harvest{setup.profile,
+                                           setup.runDirectory + hotwords::kHistoryFileName,
+                                           PassRequestFetch(control), *visitorCookie};
+      const int found = hotwords::HarvestHotKeywords(harvest, window, control, historyKeywords);
+      // A stopped harvest found nothing worth a hint.
+      if (found == 0 && setup.profile.name == "classic" && !control.IsStopped()) {
+        window.AppendText(core::Control::编辑框1, Text(kClassicEmptyHint) + "\r\n");
+      }
     };
     // What became of the keywords, for the summary line before "任务完成".
     collector::ArticleTally tally;
     services.collectArticle = [&](const Text& keyword, const Text& outputFolder) {
       if (setup.collect) {
-        tally.Add(setup.collect(ArticleJob{keyword, window, control, outputFolder, setup.hosts}));
+        tally.Add(setup.collect(ArticleJob{keyword, window, control, outputFolder, setup.profile}));
       }
     };
     services.showMessage = [&](const Text& message) {

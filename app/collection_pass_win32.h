@@ -6,25 +6,31 @@
 #include "app/article_collector.h"
 #include "app/main_window_win32.h"
 #include "app/settings.h"
+#include "hotwords/page_request.h"
+#include "sources/profile.h"
 
 namespace app {
 
 struct PassSetup {
   Text runDirectory;
-  HostSettings hosts;
+  sources::Profile profile = sources::Classic();  // every site-specific value
   ArticleCollector collect;  // empty: keywords are harvested, no article collected
   bool quiet = false;        // no "任务完成" box (--auto); the log says it instead
-  // The addresses; empty: the ones the hosts give.
-  Text hotListUrl;
-  Text hotSearchUrl;
-  Text networkDateUrl;
 };
+
+// The hint when no hot page of the classic profile gave a keyword.
+inline constexpr char kClassicEmptyHint[] =
+    "提示：两个热点页面都没有关键词，网站可能已改版。可在 settings.ini 的 [sources] 中设置 "
+    "profile=current，或用命令行 --profile=current";
 
 PassBody MakeCollectionPass(PassSetup setup);
 
 // A page fetch through WinHttpFetch under the pass's control: cancelled by
 // stop, and counted as an exchange, so a pause holds its result.
 std::function<Text(const Text& url)> PassPageFetch(PassControl& control);
+
+// A hot page's request through WinHttpFetch, under the pass's control as above.
+hotwords::RequestFetch PassRequestFetch(PassControl& control);
 
 // The article collection over the network: the collector's own fetchers,
 // each exchange under the pass's control as above.

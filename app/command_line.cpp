@@ -2,6 +2,8 @@
 
 #include <initializer_list>
 
+#include "sources/profile.h"
+
 namespace app {
 namespace {
 
@@ -76,6 +78,9 @@ bool ParseCommandLine(const core::TextArray& arguments, CommandLine& options, Te
       int number = 0;
       ok = ParseCount(value, number);
       if (ok) options.minLength = number;
+    } else if (name == "--profile") {
+      ok = sources::BuiltInProfile(value) != nullptr;
+      if (ok) options.profile = value;
     } else {
       error = "未知的参数：" + argument;
       return false;
@@ -99,7 +104,8 @@ void ApplyCommandLine(const CommandLine& options, core::WindowOps& window) {
 
 Text CommandLineUsage() {
   return "用法：hotarticles.exe [--auto] [--dedupe] [--keep-images] [--images=original|local]\r\n"
-         "    [--title=keyword|original|keyword-title] [--encoding=gbk|utf8] [--min-length=N]";
+         "    [--title=keyword|original|keyword-title] [--encoding=gbk|utf8] [--min-length=N]\r\n"
+         "    [--profile=" + sources::ProfileNames() + "]";
 }
 
 }  // namespace app

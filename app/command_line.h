@@ -9,6 +9,7 @@
 //   --title=keyword|original|keyword-title   title radio
 //   --encoding=gbk|utf8           encoding radio
 //   --min-length=N                编辑框_线程1
+//   --profile=classic|current     the source profile (wins over settings.ini)
 #pragma once
 
 #include <optional>
@@ -30,6 +31,7 @@ struct CommandLine {
   std::optional<core::Control> title;     // one of the three title radios
   std::optional<core::Control> encoding;  // 单选框_GBK or 单选框_UTF8
   std::optional<int> minLength;
+  Text profile;  // "" when not given
 };
 
 // Parses the arguments after the program name. False with a message naming

@@ -62,11 +62,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
 
   const core::Text runDirectory = core::ExecutableDirectory();
   core::TextArray settingsProblems;
-  app::HostSettings hosts;
   std::string settingsText;
-  if (core::ReadWholeFile(runDirectory + app::kSettingsFileName, settingsText)) {
-    hosts = app::ParseSettings(core::TextFromBytes(settingsText), settingsProblems);
-  }
+  if (!core::ReadWholeFile(runDirectory + app::kSettingsFileName, settingsText)) settingsText.clear();
+  const sources::Profile profile =
+      app::LoadProfile(core::TextFromBytes(settingsText), options.profile, settingsProblems);
 
   skin::StartSkinEngine();
 
@@ -76,7 +75,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   config.echoLog = options.autoRun;
   app::PassSetup setup;
   setup.runDirectory = runDirectory;
-  setup.hosts = hosts;
+  setup.profile = profile;
   setup.quiet = options.autoRun;
   setup.collect = app::NetworkArticleCollector();
   config.pass = app::MakeCollectionPass(setup);

@@ -1,5 +1,6 @@
-// The host names of the pages the program fetches, from an optional
-// read-only settings.ini beside the executable:
+// The settings the program reads from an optional, read-only settings.ini
+// beside the executable: the source profile (see sources/settings.h) and the
+// host names of the pages the program fetches:
 //
 //   [hosts]
 //   date=www.baidu.com
@@ -7,12 +8,16 @@
 //   hotsearch=s.weibo.com
 //   search=www.baidu.com
 //   newssite=www.sohu.com
+//   visitor=passport.weibo.com
 //
-// Each value is a host or host:port. Schemes, paths and queries are fixed by
-// the program; only the hosts are settings.
+// Each host value is a host or host:port; it replaces the host of that
+// source's address in the chosen profile, whose schemes, paths and queries
+// stay.
 #pragma once
 
 #include "core/text.h"
+#include "sources/profile.h"
+#include "sources/settings.h"
 
 namespace app {
 
@@ -20,6 +25,7 @@ using core::Text;
 
 inline constexpr char kSettingsFileName[] = "\\settings.ini";
 
+// The classic profile's hosts, as the [hosts] keys leave them.
 struct HostSettings {
   Text date = "www.baidu.com";
   Text hotlist = "top.baidu.com";
@@ -28,15 +34,18 @@ struct HostSettings {
   Text newssite = "www.sohu.com";
 };
 
-// True for "host" or "host:port": letters, digits, "-" and "." (or an IPv4
-// address), and a port of 1 to 65535.
-bool IsHostValue(const Text& value);
+using sources::IsHostValue;
 
-// Reads the settings text. Every line it cannot use is described in
+// Reads the settings text's hosts. Every line it cannot use is described in
 // `problems` (one log line each) and the default stays for that key.
 HostSettings ParseSettings(const Text& content, core::TextArray& problems);
 
-// The addresses built from the hosts.
+// The profile the program runs with: named by `chosen` (the command line)
+// when not empty, else by the settings, with the settings' keys and hosts
+// applied. Every line it cannot use is described in `problems`.
+sources::Profile LoadProfile(const Text& content, const Text& chosen, core::TextArray& problems);
+
+// The classic addresses built from the hosts.
 Text NetworkDateUrl(const HostSettings& hosts);
 Text HotListUrl(const HostSettings& hosts);
 Text HotSearchUrl(const HostSettings& hosts);

@@ -1,46 +1,64 @@
 #include "collector/article_extraction.h"
 
-#include <array>
-#include <string_view>
-
 #include "core/cut.h"
+#include "core/encoding.h"
 #include "core/url_codec.h"
+#include "regex/regex.h"
 
 namespace collector {
 namespace {
 
-struct Layout {
-  std::string_view detect;  // also the body's left marker
-  std::string_view titleLeft;
-  std::string_view titleRight;
-  std::string_view bodyRight;
-};
+bool IsTitleBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-constexpr std::array<Layout, 3> kLayouts{{
-    {"<article class=\"article\" id=\"mp-editor\">", "title: \"", "\"",
-     "<p data-role=\"editor-name\">"},
-    {"<div class=\"article-main\">", "title: '", "',", "<footer class=\"footer-tag-state\">"},
-    // the body's right marker ends with a blank
-    {"<div class=\"content\">", "<title>", "-搜狐新闻</title>", "<a class=\"news_download_btn\" "},
-}};
-
-constexpr std::string_view kBackLink = "返回搜狐，查看更多";
+// The title without the `remove` pattern's matches and without tags, its
+// line breaks and blank runs made single blanks, trimmed.
+Text PlainTitle(const Text& title, const Text& remove) {
+  Text text = title;
+  Text next;
+  if (!remove.empty()) {
+    regex::Regex removal;
+    if (removal.Compile(remove, /*ignoreCase=*/true) &&
+        removal.Replace(text, "", /*global=*/true, next) == regex::Status::kMatch) {
+      text.swap(next);
+    }
+  }
+  static const regex::Regex tag = [] {
+    regex::Regex r;
+    r.Compile("<[^>]*>");
+    return r;
+  }();
+  if (tag.Replace(text, "", /*global=*/true, next) == regex::Status::kMatch) text.swap(next);
+  Text out;
+  for (char c : text) {
+    if (!IsTitleBlank(c)) {
+      out.push_back(c);
+    } else if (!out.empty() && out.back() != ' ') {
+      out.push_back(' ');
+    }
+  }
+  return core::Trim(out);
+}
 
 }  // namespace
 
-Text ArticlePageText(const Bytes& body) {
-  return core::UrlDecode(core::TextFromBytes(body), true);
+Text ArticlePageText(const Bytes& body, bool percentDecode) {
+  if (percentDecode) return core::UrlDecode(core::TextFromBytes(body), true);
+  return core::Utf8ToGbk(core::TextFromBytes(body));
 }
 
-ArticleCut CutArticle(const Text& page) {
+ArticleCut CutArticle(const Text& page, const sources::ArticleRules& rules) {
   ArticleCut cut;
-  for (size_t i = 0; i < kLayouts.size(); ++i) {
-    const Layout& layout = kLayouts[i];
+  for (size_t i = 0; i < rules.layouts.size(); ++i) {
+    const sources::Layout& layout = rules.layouts[i];
     if (core::Find(page, layout.detect) < 1) continue;
     cut.layout = int(i) + 1;
-    cut.title = core::TextBetween(page, layout.titleLeft, layout.titleRight);
-    cut.body = core::ReplaceAll(core::TextBetween(page, layout.detect, layout.bodyRight),
-                                kBackLink, "");
+    for (const sources::Cut& title : layout.titles) {
+      cut.title = core::TextBetween(page, title.left, title.right);
+      if (layout.titleStripTags) cut.title = PlainTitle(cut.title, layout.titleRemove);
+      if (!cut.title.empty()) break;
+    }
+    cut.body = core::TextBetween(page, layout.detect, layout.bodyEnd);
+    for (const Text& text : rules.removed) cut.body = core::ReplaceAll(cut.body, text, "");
     break;
   }
   return cut;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/text.h"
+#include "sources/profile.h"
 
 namespace collector {
 
@@ -10,16 +11,18 @@ using core::Bytes;
 using core::Text;
 
 struct ArticleCut {
-  int layout = 0;  // 1 to 3, 0 when no layout was recognised
+  int layout = 0;  // from 1, in the rules' order; 0 when no layout was recognised
   Text title;      // "" when no layout or no title marker
   Text body;       // raw HTML
 };
 
-// The fetched body up to its first zero byte, percent-decoded, from UTF-8 to GBK.
-Text ArticlePageText(const Bytes& body);
+// The fetched body up to its first zero byte, from UTF-8 to GBK, and with
+// `percentDecode` every "%HH" of the page decoded first.
+Text ArticlePageText(const Bytes& body, bool percentDecode = true);
 
-// Tries the three layouts in order and cuts with the first that is present;
-// the "back to the site" link text is removed from the body.
-ArticleCut CutArticle(const Text& page);
+// Tries the layouts in order and cuts with the first that is present; the
+// rules' texts are removed from the body.
+ArticleCut CutArticle(const Text& page,
+                      const sources::ArticleRules& rules = sources::Classic().article);
 
 }  // namespace collector

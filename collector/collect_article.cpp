@@ -16,10 +16,10 @@ using core::Control;
 
 // The body's paragraphs as lines of plain text, the images kept, downloaded
 // and re-pointed as the options say at this moment. False when stopped.
-bool PrepareBody(Text& body, CollectorContext& context) {
+bool PrepareBody(Text& body, sources::BlankRule blanks, CollectorContext& context) {
   const bool keepImages = context.window.IsChecked(Control::选择框_保留图片);
   ImageSources imageSources;
-  body = CleanBody(body, keepImages, imageSources);
+  body = CleanBody(body, keepImages, imageSources, blanks);
   if (keepImages && context.window.IsChecked(Control::单选框_图片本地化)) {
     if (!DownloadImages(body, context.outputFolder, context.fetchers.image,
                         context.safePoints)) {
@@ -63,18 +63,21 @@ ArticleOutcome SaveArticle(const Text& keyword, const Text& title, const Text& b
 }  // namespace
 
 ArticleOutcome CollectArticle(const Text& keyword, CollectorContext& context) {
+  const sources::Profile& profile = context.profile ? *context.profile : sources::Classic();
   if (!context.safePoints.Checkpoint()) return ArticleOutcome::kStopped;
-  const Text resultPage =
-      context.fetchers.searchPage(SearchUrl(context.searchUrlPrefix, keyword));
-  const Text link = FirstResultLink(resultPage);
+  const Text resultPage = context.fetchers.searchPage(
+      SearchUrl(context.searchAddress, keyword, profile.search.encoding));
+  const Text link = FirstResultLink(resultPage, profile.search);
   if (link.empty()) return ArticleOutcome::kNoResult;
 
   if (!context.safePoints.Checkpoint()) return ArticleOutcome::kStopped;
-  ArticleCut article = CutArticle(ArticlePageText(context.fetchers.articlePage(link)));
+  ArticleCut article = CutArticle(
+      ArticlePageText(context.fetchers.articlePage(link), profile.article.percentDecode),
+      profile.article);
   // A stop during the fetch ends the keyword here, before any image or file.
   if (!context.safePoints.Checkpoint()) return ArticleOutcome::kStopped;
 
-  if (!PrepareBody(article.body, context)) return ArticleOutcome::kStopped;
+  if (!PrepareBody(article.body, profile.blanks, context)) return ArticleOutcome::kStopped;
   return SaveArticle(keyword, article.title, article.body, context);
 }
 

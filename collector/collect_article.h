@@ -7,6 +7,7 @@
 #include "core/safe_points.h"
 #include "core/text.h"
 #include "core/window_ops.h"
+#include "sources/profile.h"
 
 namespace collector {
 
@@ -29,8 +30,10 @@ struct CollectorContext {
   core::WindowOps& window;     // options are read here, the log is appended here
   core::SafePoints& safePoints;  // checked before each fetch and each file write
   const Fetchers& fetchers;
-  Text searchUrlPrefix;  // see SearchUrlPrefix
-  Text outputFolder;     // the pass's folder, no trailing separator
+  Text searchAddress;  // see SearchAddress
+  Text outputFolder;   // the pass's folder, no trailing separator
+  // The search, article and cleaning rules; null: the classic profile's.
+  const sources::Profile* profile = nullptr;
 };
 
 // How a keyword ended; the pass counts these for its summary.

@@ -20,6 +20,7 @@ constexpr const char* kCleaningPatterns[] = {
     "((?![\\r\\n])\\s)+",
 };
 constexpr int kPatternCount = int(sizeof kCleaningPatterns / sizeof kCleaningPatterns[0]);
+constexpr int kBlankPattern = kPatternCount - 1;
 
 // Compiled once; a compiled pattern is read-only, so threads may share it.
 const regex::Regex* CleaningPatterns() {
@@ -31,6 +32,41 @@ const regex::Regex* CleaningPatterns() {
     return all;
   }();
   return compiled.data();
+}
+
+bool IsWordNeighbour(char c) {
+  return !core::IsLeadByte(static_cast<unsigned char>(c)) && c != '\r' && c != '\n';
+}
+
+// `text` with each run of blanks the pattern finds replaced by one space
+// when both its neighbours are ASCII and no line break, else removed. False
+// when the engine ran out of steps.
+bool CollapseBlanks(const regex::Regex& blanks, const Text& text, Text& out) {
+  std::vector<std::int32_t> captures;
+  if (blanks.Execute(text, /*global=*/true, captures) == regex::Status::kLimitHit) return false;
+  out.clear();
+  out.reserve(text.size());
+  const size_t stride = size_t(2 * (blanks.Groups() + 1));
+  size_t kept = 0;  // the subject's bytes up to here are in `out`
+  for (size_t m = 0; m + 1 < captures.size(); m += stride) {
+    const size_t begin = size_t(captures[m]);
+    const size_t end = size_t(captures[m + 1]);
+    // The character before the run, found by walking from the last run's
+    // end (a character boundary): a double-byte character's second byte can
+    // look like ASCII.
+    size_t last = Text::npos;
+    for (size_t p = kept; p < begin;) {
+      last = p;
+      p += core::IsLeadByte(static_cast<unsigned char>(text[p])) ? 2 : 1;
+    }
+    out.append(text, kept, begin - kept);
+    const bool before = last != Text::npos && last + 1 == begin && IsWordNeighbour(text[last]);
+    const bool after = end < text.size() && IsWordNeighbour(text[end]);
+    if (before && after) out.push_back(' ');
+    kept = end;
+  }
+  out.append(text, kept, Text::npos);
+  return true;
 }
 
 }  // namespace
@@ -78,23 +114,27 @@ Text RemoveEachText(const Text& body, const std::vector<std::string_view>& texts
 
 Text ReplaceParagraphEnds(const Text& body) { return core::ReplaceAll(body, "</p>", "\r\n", true); }
 
-Text CleanHtml(Text body) {
+Text CleanHtml(Text body, sources::BlankRule blanks) {
   const regex::Regex* patterns = CleaningPatterns();
   Text text = std::move(body);
   Text next;
+  const bool collapse = blanks == sources::BlankRule::kCollapse;
   for (int i = 0; i < kPatternCount; ++i) {
-    if (patterns[i].Replace(text, "", /*global=*/true, next) == regex::Status::kLimitHit) {
-      return Text();
-    }
+    const bool ok = collapse && i == kBlankPattern
+                        ? CollapseBlanks(patterns[i], text, next)
+                        : patterns[i].Replace(text, "", /*global=*/true, next) !=
+                              regex::Status::kLimitHit;
+    if (!ok) return Text();
     text.swap(next);
   }
   return hotwords::RemoveBlankLines(text);
 }
 
-Text CleanBody(const Text& body, bool keepImages, ImageSources& imageSources) {
+Text CleanBody(const Text& body, bool keepImages, ImageSources& imageSources,
+               sources::BlankRule blanks) {
   Text text = ReplaceParagraphEnds(StripParagraphTags(body));
-  if (!keepImages) return CleanHtml(std::move(text));
-  return RestoreImages(CleanHtml(ProtectImages(text, imageSources)), imageSources);
+  if (!keepImages) return CleanHtml(std::move(text), blanks);
+  return RestoreImages(CleanHtml(ProtectImages(text, imageSources), blanks), imageSources);
 }
 
 }  // namespace collector

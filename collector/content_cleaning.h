@@ -6,6 +6,7 @@
 
 #include "collector/image_markers.h"
 #include "core/text.h"
+#include "sources/profile.h"
 
 namespace collector {
 
@@ -25,15 +26,18 @@ Text RemoveEachText(const Text& body, const std::vector<std::string_view>& texts
 Text ReplaceParagraphEnds(const Text& body);
 
 // Deletes, case-sensitively and in this order, style elements, script
-// elements, every remaining tag, lower-case named entities and every blank
-// that is not a line break, then removes blank lines. "" when the body is
-// too hostile for the regular-expression engine's step budget.
-Text CleanHtml(Text body);
+// elements, every remaining tag, lower-case named entities and the blanks
+// that are not line breaks, then removes blank lines. With kCollapse a run of
+// blanks between two ASCII characters (neither a line break) stays as one
+// space; every other run goes. "" when the body is too hostile for the
+// regular-expression engine's step budget.
+Text CleanHtml(Text body, sources::BlankRule blanks = sources::BlankRule::kRemove);
 
 // The text steps of cleaning one article body: paragraph tags, "</p>", and
 // CleanHtml, with the images protected around it when `keepImages`. The
 // image download and LocaliseImageRefs, which follow when the pictures are
 // made local, are the caller's.
-Text CleanBody(const Text& body, bool keepImages, ImageSources& imageSources);
+Text CleanBody(const Text& body, bool keepImages, ImageSources& imageSources,
+               sources::BlankRule blanks = sources::BlankRule::kRemove);
 
 }  // namespace collector

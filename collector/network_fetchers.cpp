@@ -1,20 +1,29 @@
 #include "collector/network_fetchers.h"
 
+#include "http/charset.h"
 #include "http/inet_fetch.h"
 #include "http/winhttp_fetch.h"
 
 namespace collector {
 
-Fetchers NetworkFetchers(http::CancelToken* cancel) {
+Fetchers NetworkFetchers(http::CancelToken* cancel, const sources::Profile* profile) {
+  const sources::Profile& p = profile ? *profile : sources::Classic();
   Fetchers fetchers;
-  fetchers.searchPage = [cancel](const Text& url) {
+  fetchers.searchPage = [cancel, headers = p.search.headers,
+                         charset = p.search.charset](const Text& url) {
     http::RequestOptions options;
     options.cancel = cancel;
-    return http::WinHttpFetch(url, options);
+    if (!headers.empty()) options.headers = headers;
+    if (charset.empty()) return http::WinHttpFetch(url, options);
+    Bytes body;
+    options.responseBody = &body;
+    const Text page = http::WinHttpFetch(url, options);
+    return http::DecodePageText(body, page, charset);
   };
-  fetchers.articlePage = [cancel](const Text& url) {
+  fetchers.articlePage = [cancel, headers = p.article.headers](const Text& url) {
     http::RequestOptions options;
     options.cancel = cancel;
+    if (!headers.empty()) options.headers = headers;
     return http::InetFetch(url, options);
   };
   // An image host that accepts and never answers must not hold the pass:

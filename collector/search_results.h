@@ -2,20 +2,30 @@
 #pragma once
 
 #include "core/text.h"
+#include "sources/profile.h"
 
 namespace collector {
 
 using core::Text;
 
-// "https://" + searchHost + "/s?wd=site%3A" + newsSite + "%20": the search
-// restricted to the news site, waiting for the encoded keyword.
+// The search address with the site filled in, waiting for the keyword (at
+// "{keyword}", or at the end when the address has none).
+Text SearchAddress(const sources::SearchRules& rules);
+
+// The classic search address on another host and site:
+// "https://" + searchHost + "/s?wd=site%3A" + newsSite + "%20".
 Text SearchUrlPrefix(const Text& searchHost, const Text& newsSite);
 
-// The prefix followed by the keyword as UTF-8, percent-encoded.
-Text SearchUrl(const Text& prefix, const Text& keyword);
+// The address with the keyword percent-encoded (UTF-8 or GBK) put in.
+Text SearchUrl(const Text& address, const Text& keyword,
+               sources::KeywordEncoding encoding = sources::KeywordEncoding::kUtf8);
 
-// The address in the first result block of a result page; "" when the block
-// or its link is missing.
-Text FirstResultLink(const Text& resultPage);
+// The link of the first result on a result page, cut and unwrapped as the
+// rules say; "" when the block or its link is missing.
+Text FirstResultLink(const Text& resultPage,
+                     const sources::SearchRules& rules = sources::Classic().search);
+
+// The target of an engine's redirect link; any other link as it is.
+Text UnwrapLink(const Text& link, sources::LinkUnwrap mode);
 
 }  // namespace collector

@@ -8,6 +8,9 @@
 #include "core/safe_points.h"
 #include "core/text.h"
 #include "core/window_ops.h"
+#include "hotwords/page_request.h"
+#include "hotwords/visitor_cookie.h"
+#include "sources/profile.h"
 
 namespace hotwords {
 
@@ -15,18 +18,23 @@ using core::Text;
 
 // Beside the executable; keywords separated by "\r\n", GBK, only ever grown.
 inline constexpr char kHistoryFileName[] = "\\历史关键词库.txt";
-// The keyword is submatch 1 of each match.
-inline constexpr char kHotListPattern[] = "href_top\\=.*?>(.*?)</a>";
-inline constexpr char kHotSearchPattern[] =
-    "<a href\\=\"/weibo\\?q\\=.*?\" target\\=\"_blank\">(.*?)</a>";
 
 // Fetches a page as GBK text; empty on any failure.
 using PageFetch = std::function<Text(const Text& url)>;
 
+// The two hot pages of the classic profile at these addresses.
 struct HarvestPlan {
   Text hotListUrl;
   Text hotSearchUrl;
   Text historyPath;  // the program's directory + kHistoryFileName
+};
+
+// A harvest by a profile's hot pages.
+struct HarvestSetup {
+  const sources::Profile& profile;
+  Text historyPath;  // the program's directory + kHistoryFileName
+  RequestFetch fetch;
+  VisitorCookie& visitorCookie;  // for the pages that want it
 };
 
 // The history file's text up to its first zero byte; empty when it is
@@ -41,6 +49,13 @@ Text ReadHistoryKeywords(const Text& historyPath);
 Text KeywordsOfPage(const Text& page, const Text& pattern, const Text& history,
                     core::WindowOps& window, core::SafePoints& safePoints, int* matches = nullptr);
 
+// The same by a hot page's rules: its pattern, options and submatch; a
+// match the exclude pattern finds something in is left out (and not
+// counted); an unescaped keyword has its control characters made blanks and
+// is trimmed, and is left out when nothing remains.
+Text KeywordsOfPage(const Text& page, const sources::HotPage& rules, const Text& history,
+                    core::WindowOps& window, core::SafePoints& safePoints, int* matches = nullptr);
+
 // One log line when a hot page gave nothing, so a pass without keywords says
 // why: "热点页面获取失败：" + address when the page came back empty,
 // "热点页面无关键词：" + address when no keyword matched on it.
@@ -52,6 +67,10 @@ void ReportEmptyHotPage(core::WindowOps& window, const Text& url, const Text& pa
 // "\r" (it takes the LF of the final CR LF); that CR is dropped as well, or
 // the pass would search for it and the history would keep it.
 Text JoinKeywordLists(const Text& first, const Text& second);
+Text JoinKeywordLists(const core::TextArray& lists);
+
+// "热点页面为访客验证页：" + address.
+Text VisitorWallLogLine(const Text& url);
 
 // The whole harvest. `historyKeywords` is reloaded from the file first and
 // stays the state before this harvest. The history file is replaced through
@@ -59,5 +78,12 @@ Text JoinKeywordLists(const Text& first, const Text& second);
 // pass returns at its next safe point without touching the box or the file.
 void HarvestHotKeywords(const HarvestPlan& plan, const PageFetch& fetch, core::WindowOps& window,
                         core::SafePoints& safePoints, Text& historyKeywords);
+
+// The same over the profile's hot pages, in order; a page that wants the
+// visitor cookie is fetched with it, and one that is still the visitor page
+// after the renewal is named in one log line and gives no keyword. Returns
+// the number of keywords the pages gave before the history filter.
+int HarvestHotKeywords(const HarvestSetup& setup, core::WindowOps& window,
+                       core::SafePoints& safePoints, Text& historyKeywords);
 
 }  // namespace hotwords

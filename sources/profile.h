@@ -1,0 +1,137 @@
+// The source profile: every site-specific value a collection pass uses, as
+// data. The harvest, the search, the article cutting and the cleaning read
+// only this, so following a site's change means changing a value here (or in
+// settings.ini), never the code.
+//
+// Two profiles are built in: `classic`, the program's original sources, and
+// `current`, the sites as they are served today.
+#pragma once
+
+#include <vector>
+
+#include "core/text.h"
+
+namespace sources {
+
+using core::Text;
+using core::TextArray;
+
+// How a captured keyword (or link) is unescaped.
+enum class Unescape { kNone, kHtml, kJson };
+
+// What the cleaning does with a run of blanks inside a line: remove it, or
+// keep one space where both neighbours are ASCII ("iPhone 15 Pro").
+enum class BlankRule { kRemove, kCollapse };
+
+// How a result link that points at the engine's own redirect is unwrapped.
+// kBase64Target: the target is the base64url text after "u=a1" up to the
+// next "&".
+enum class LinkUnwrap { kNone, kBase64Target };
+
+// How the keyword is put into the search address: percent-encoded UTF-8 or
+// percent-encoded GBK.
+enum class KeywordEncoding { kUtf8, kGbk };
+
+// A regular expression with its options, as the program's engine runs it.
+struct Pattern {
+  Text text;
+  bool ignoreCase = true;
+  bool multiline = true;
+  int submatch = 1;  // the group that holds the wanted text
+};
+
+// The text between `left` and the next `right` after it; an empty `right`
+// takes the rest of the text.
+struct Cut {
+  Text left;
+  Text right;
+};
+
+struct HotPage {
+  Text name;     // its settings section and its [hosts] key
+  Text address;
+  Text headers;  // extra request header lines, CRLF-separated
+  // The charset of a page that declares none in a meta tag ("" takes its
+  // bytes as GBK); JSON answers declare nothing.
+  Text charset;
+  Pattern keyword;
+  Unescape unescape = Unescape::kNone;
+  Pattern exclude;  // a match in whose text this finds something is left out
+  bool visitor = false;  // sent with the visitor cookie (see VisitorService)
+};
+
+// A service that hands out an anonymous visitor cookie, for hot pages that
+// answer a request without it with a "visitor system" page.
+struct VisitorService {
+  Text address;
+  Text body;     // POSTed as it stands
+  Text headers;
+  Text wallMarker;                 // a page holding this is the visitor page
+  std::vector<int> wallStatuses;   // so is a page with one of these statuses
+};
+
+struct SearchRules {
+  // "{site}" and "{keyword}" stand for the news site and the encoded keyword;
+  // without "{keyword}" the keyword goes at the end.
+  Text address;
+  Text site;
+  KeywordEncoding encoding = KeywordEncoding::kUtf8;
+  Text headers;
+  Text charset;  // as for a hot page
+  // The first result's link: the cuts in turn, each within the last one's
+  // text; or, when its text is not empty, the pattern's first match.
+  std::vector<Cut> firstResult;
+  Pattern resultPattern;
+  Unescape linkUnescape = Unescape::kNone;
+  LinkUnwrap unwrap = LinkUnwrap::kNone;
+};
+
+struct Layout {
+  Text detect;              // present in the page; also the body's left marker
+  std::vector<Cut> titles;  // tried in turn until one gives a title
+  // When set, the title loses the `titleRemove` pattern's matches, then its
+  // tags, and its blanks are trimmed.
+  bool titleStripTags = false;
+  Text titleRemove;
+  Text bodyEnd;
+};
+
+struct ArticleRules {
+  Text headers;  // request header lines for the article page
+  std::vector<Layout> layouts;  // tried in order
+  TextArray removed;            // texts removed from the body
+  bool percentDecode = true;    // the whole page percent-decoded, not only made GBK
+  // Pages of no known layout go to the general extractor.
+  bool fallback = false;
+};
+
+struct Profile {
+  Text name;
+  Text dateAddress;  // HEAD, for the server's date
+  std::vector<HotPage> hotPages;
+  VisitorService visitor;
+  SearchRules search;
+  ArticleRules article;
+  BlankRule blanks = BlankRule::kRemove;
+};
+
+// The built-in profiles.
+const Profile& Classic();
+const Profile& Current();
+
+// The built-in profile of that name; null for an unknown name.
+const Profile* BuiltInProfile(const Text& name);
+
+// `text` unescaped as `mode` says.
+Text Unescaped(const Text& text, Unescape mode);
+
+// "classic|current", for messages.
+Text ProfileNames();
+
+// `url` with its host[:port] replaced by `host`: scheme, path and query stay.
+Text ReplaceHost(const Text& url, const Text& host);
+
+// The browser User-Agent line the `current` requests send.
+extern const char kBrowserAgentLine[];
+
+}  // namespace sources

@@ -1,0 +1,361 @@
+#include "sources/settings.h"
+
+#include "core/text.h"
+#include "regex/regex.h"
+
+namespace sources {
+namespace {
+
+// The hosts of a profile's sources, by their [hosts] key.
+const char* const kHostKeys[] = {"date", "hotlist", "hotsearch", "search", "newssite", "visitor"};
+const char* const kProfileSections[] = {"sources", "hotlist", "hotsearch", "visitor", "search",
+                                        "article"};
+// Layouts and title alternatives a file may name.
+constexpr int kMaxIndex = 9;
+
+bool IsHostChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '.';
+}
+
+template <size_t N>
+bool IsOneOf(const Text& value, const char* const (&names)[N]) {
+  for (const char* name : names) {
+    if (value == name) return true;
+  }
+  return false;
+}
+
+// Applies one entry to the profile; false when the key or its value cannot
+// be used (`what` then says why).
+class EntryApplier {
+ public:
+  EntryApplier(Profile& profile, Text& what) : p_(profile), what_(what) {}
+
+  bool Apply(const SettingsEntry& e) {
+    const Text& k = e.key;
+    const Text& v = e.value;
+    if (e.section == "sources") {
+      if (k == "date") return Address(v, p_.dateAddress);
+      return UnknownKey(k);
+    }
+    if (e.section == "visitor") {
+      VisitorService& s = p_.visitor;
+      if (k == "address") return Address(v, s.address);
+      if (k == "body") return Assign(v, s.body);
+      if (k == "headers") return Headers(v, s.headers);
+      if (k == "wall") return Assign(v, s.wallMarker);
+      return UnknownKey(k);
+    }
+    if (e.section == "search") return Search(k, v);
+    if (e.section == "article") return Article(k, v);
+    for (HotPage& page : p_.hotPages) {
+      if (page.name == e.section) return Hot(page, k, v);
+    }
+    return UnknownKey(k);
+  }
+
+ private:
+  bool Hot(HotPage& page, const Text& k, const Text& v) {
+    if (k == "address") return Address(v, page.address);
+    if (k == "headers") return Headers(v, page.headers);
+    if (k == "charset") return Charset(v, page.charset);
+    if (k == "pattern") return PatternText(v, false, page.keyword);
+    if (k == "ignorecase") return Switch(v, page.keyword.ignoreCase);
+    if (k == "multiline") return Switch(v, page.keyword.multiline);
+    if (k == "submatch") return Number(v, 0, 99, page.keyword.submatch);
+    if (k == "unescape") return UnescapeMode(v, page.unescape);
+    if (k == "exclude") return PatternText(v, true, page.exclude);
+    if (k == "visitor") return Switch(v, page.visitor);
+    return UnknownKey(k);
+  }
+
+  bool Search(const Text& k, const Text& v) {
+    SearchRules& s = p_.search;
+    if (k == "address") return Address(v, s.address);
+    if (k == "site") return Assign(v, s.site);
+    if (k == "headers") return Headers(v, s.headers);
+    if (k == "charset") return Charset(v, s.charset);
+    if (k == "result") return PatternText(v, true, s.resultPattern);
+    if (k == "unescape") return UnescapeMode(v, s.linkUnescape);
+    if (k == "encoding") {
+      if (v != "utf8" && v != "gbk") return BadValue(v);
+      s.encoding = v == "utf8" ? KeywordEncoding::kUtf8 : KeywordEncoding::kGbk;
+      return true;
+    }
+    if (k == "unwrap") {
+      if (v != "none" && v != "base64") return BadValue(v);
+      s.unwrap = v == "none" ? LinkUnwrap::kNone : LinkUnwrap::kBase64Target;
+      return true;
+    }
+    return UnknownKey(k);
+  }
+
+  bool Article(const Text& k, const Text& v) {
+    ArticleRules& a = p_.article;
+    if (k == "headers") return Headers(v, a.headers);
+    if (k == "fallback") return Switch(v, a.fallback);
+    if (k == "percentdecode") return Switch(v, a.percentDecode);
+    if (k == "remove") {
+      a.removed = core::Split(v, "|");
+      return true;
+    }
+    if (k == "blanks") {
+      if (v != "remove" && v != "collapse") return BadValue(v);
+      p_.blanks = v == "remove" ? BlankRule::kRemove : BlankRule::kCollapse;
+      return true;
+    }
+    // layoutN.field, N from 1; one past the last adds a layout.
+    const size_t dot = k.find('.');
+    if (!core::StartsWith(k, "layout") || dot == Text::npos) return UnknownKey(k);
+    const int n = Index(k.substr(6, dot - 6));
+    if (n < 1 || n > int(a.layouts.size()) + 1) return UnknownKey(k);
+    Layout scratch = n <= int(a.layouts.size()) ? a.layouts[size_t(n - 1)] : Layout();
+    const Text field = k.substr(dot + 1);
+    bool ok = false;
+    if (field == "detect") {
+      ok = NotEmpty(v, scratch.detect);
+    } else if (field == "end") {
+      ok = NotEmpty(v, scratch.bodyEnd);
+    } else if (field == "titletags") {
+      ok = Switch(v, scratch.titleStripTags);
+    } else if (field == "titleremove") {
+      Pattern removal{scratch.titleRemove};
+      ok = PatternText(v, true, removal);
+      if (ok) scratch.titleRemove = removal.text;
+    } else if (core::StartsWith(field, "title")) {
+      const Text number = field.substr(5);
+      const int t = number.empty() ? 1 : Index(number);
+      if (t < 1 || t > int(scratch.titles.size()) + 1) return UnknownKey(k);
+      const size_t slot = v.find("{title}");
+      if (slot == Text::npos || slot == 0) return BadValue(v);
+      const Cut cut{v.substr(0, slot), v.substr(slot + 7)};
+      if (t > int(scratch.titles.size())) {
+        scratch.titles.push_back(cut);
+      } else {
+        scratch.titles[size_t(t - 1)] = cut;
+      }
+      ok = true;
+    } else {
+      return UnknownKey(k);
+    }
+    if (!ok) return false;
+    if (n > int(a.layouts.size())) {
+      a.layouts.push_back(scratch);
+    } else {
+      a.layouts[size_t(n - 1)] = scratch;
+    }
+    return true;
+  }
+
+  static int Index(const Text& digits) {
+    if (digits.size() != 1 || digits[0] < '1' || digits[0] > '0' + kMaxIndex) return 0;
+    return digits[0] - '0';
+  }
+
+  bool Assign(const Text& v, Text& slot) {
+    slot = v;
+    return true;
+  }
+  bool NotEmpty(const Text& v, Text& slot) {
+    if (v.empty()) return BadValue(v);
+    slot = v;
+    return true;
+  }
+  bool Address(const Text& v, Text& slot) {
+    const bool ok = (core::StartsWith(v, "http://") && v.size() > 7) ||
+                    (core::StartsWith(v, "https://") && v.size() > 8);
+    if (!ok || v.find(' ') != Text::npos) {
+      what_ = "的地址 " + v + " 无效";
+      return false;
+    }
+    slot = v;
+    return true;
+  }
+  // Header lines are written on one line, separated by "\n".
+  bool Headers(const Text& v, Text& slot) {
+    const Text lines = core::ReplaceAll(core::ReplaceAll(v, "\\r\\n", "\n"), "\\n", "\r\n");
+    for (const Text& line : core::Split(lines, "\r\n")) {
+      if (line.find(':') == Text::npos || line.find('\n') != Text::npos) return BadValue(v);
+    }
+    slot = lines;
+    return true;
+  }
+  bool Charset(const Text& v, Text& slot) {
+    for (char c : v) {
+      if (!IsHostChar(c) && c != '_') return BadValue(v);
+    }
+    slot = v;
+    return true;
+  }
+  bool Switch(const Text& v, bool& slot) {
+    if (v != "on" && v != "off") return BadValue(v);
+    slot = v == "on";
+    return true;
+  }
+  bool Number(const Text& v, int low, int high, int& slot) {
+    if (v.empty() || v.size() > 2) return BadValue(v);
+    for (char c : v) {
+      if (c < '0' || c > '9') return BadValue(v);
+    }
+    const int n = core::TextToInt(v);
+    if (n < low || n > high) return BadValue(v);
+    slot = n;
+    return true;
+  }
+  bool UnescapeMode(const Text& v, Unescape& slot) {
+    if (v == "none") {
+      slot = Unescape::kNone;
+    } else if (v == "html") {
+      slot = Unescape::kHtml;
+    } else if (v == "json") {
+      slot = Unescape::kJson;
+    } else {
+      return BadValue(v);
+    }
+    return true;
+  }
+  // An empty pattern turns an optional one off; a needed one must have text.
+  bool PatternText(const Text& v, bool optional, Pattern& slot) {
+    if (v.empty()) {
+      if (!optional) {
+        what_ = "的正则表达式为空";
+        return false;
+      }
+      slot.text.clear();
+      return true;
+    }
+    regex::Regex compiled;
+    if (!compiled.Compile(v, slot.ignoreCase, slot.multiline)) {
+      what_ = "的正则表达式 " + v + " 无法编译";
+      return false;
+    }
+    if (!optional && slot.submatch > compiled.Groups()) {
+      what_ = "的正则表达式 " + v + " 没有第" + core::IntToText(slot.submatch) + "个分组";
+      return false;
+    }
+    slot.text = v;
+    return true;
+  }
+  bool BadValue(const Text& v) {
+    what_ = "的值 " + v + " 无效";
+    return false;
+  }
+  bool UnknownKey(const Text& k) {
+    what_ = "的键 " + k + " 未知";
+    return false;
+  }
+
+  Profile& p_;
+  Text& what_;
+};
+
+}  // namespace
+
+Text LineProblem(size_t lineNumber, const Text& what) {
+  return "settings.ini 第" + core::IntToText(static_cast<long long>(lineNumber)) + "行" + what +
+         "，使用默认值";
+}
+
+bool IsHostValue(const Text& value) {
+  Text host = value;
+  const size_t colon = value.find(':');
+  if (colon != Text::npos) {
+    host = value.substr(0, colon);
+    const Text port = value.substr(colon + 1);
+    if (port.empty() || port.size() > 5) return false;
+    for (char c : port) {
+      if (c < '0' || c > '9') return false;
+    }
+    const int number = core::TextToInt(port);
+    if (number < 1 || number > 65535) return false;
+  }
+  if (host.empty() || host.size() > 253) return false;
+  if (host.front() == '.' || host.front() == '-' || host.back() == '-') return false;
+  if (host.find("..") != Text::npos) return false;
+  for (char c : host) {
+    if (!IsHostChar(c)) return false;
+  }
+  return true;
+}
+
+Settings ParseSettings(const Text& content, core::TextArray& problems) {
+  Settings settings;
+  if (content.size() > kMaxSettingsBytes) {
+    problems.push_back("settings.ini 超过" + core::IntToText(kMaxSettingsBytes / 1024) +
+                       "KB，不是设置文件，全部使用默认值");
+    return settings;
+  }
+  Text text = content;
+  // Notepad saves a UTF-8 mark at the start; it is no part of the first line.
+  if (core::StartsWith(text, "\xEF\xBB\xBF")) text.erase(0, 3);
+  const core::TextArray lines = core::Split(core::ReplaceAll(text, "\r\n", "\n"), "\n");
+  Text section;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const Text line = core::Trim(lines[i]);
+    const size_t number = i + 1;
+    if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+    if (line.front() == '[') {
+      section.clear();
+      if (line.back() != ']') {
+        problems.push_back(LineProblem(number, "无法识别"));
+        continue;
+      }
+      section = core::Trim(line.substr(1, line.size() - 2));
+      continue;
+    }
+    const size_t equals = line.find('=');
+    if (equals == Text::npos) {
+      problems.push_back(LineProblem(number, "无法识别"));
+      continue;
+    }
+    const Text key = core::Trim(line.substr(0, equals));
+    const Text value = core::Trim(line.substr(equals + 1));
+    if (section == "hosts") {
+      if (!IsOneOf(key, kHostKeys)) {
+        problems.push_back(LineProblem(number, "的键 " + key + " 未知"));
+      } else if (!IsHostValue(value)) {
+        problems.push_back(LineProblem(number, "的主机名 " + value + " 无效"));
+        settings.hosts.erase(key);  // a bad value falls back to the default
+      } else {
+        settings.hosts[key] = value;
+      }
+    } else if (section == "sources" && key == "profile") {
+      settings.profile = value;
+      settings.profileLine = number;
+      if (!BuiltInProfile(value)) {
+        problems.push_back(
+            LineProblem(number, "的配置名 " + value + " 未知（可用 " + ProfileNames() + "）"));
+      }
+    } else if (IsOneOf(section, kProfileSections)) {
+      settings.entries.push_back({number, section, key, value});
+    }
+    // other sections are not ours to judge
+  }
+  return settings;
+}
+
+Profile BuildProfile(const Settings& settings, const Text& chosen, core::TextArray& problems) {
+  const Profile* base = BuiltInProfile(chosen.empty() ? settings.profile : chosen);
+  Profile profile = base ? *base : Classic();
+  Text what;
+  EntryApplier applier(profile, what);
+  for (const SettingsEntry& entry : settings.entries) {
+    if (!applier.Apply(entry)) problems.push_back(LineProblem(entry.line, what));
+  }
+
+  const auto host = [&](const char* key) -> const Text* {
+    const auto found = settings.hosts.find(key);
+    return found == settings.hosts.end() ? nullptr : &found->second;
+  };
+  if (const Text* h = host("date")) profile.dateAddress = ReplaceHost(profile.dateAddress, *h);
+  for (HotPage& page : profile.hotPages) {
+    if (const Text* h = host(page.name.c_str())) page.address = ReplaceHost(page.address, *h);
+  }
+  if (const Text* h = host("visitor")) profile.visitor.address = ReplaceHost(profile.visitor.address, *h);
+  if (const Text* h = host("search")) profile.search.address = ReplaceHost(profile.search.address, *h);
+  if (const Text* h = host("newssite")) profile.search.site = *h;
+  return profile;
+}
+
+}  // namespace sources

@@ -1,0 +1,54 @@
+// Reading the source profile from settings.ini (only ever read):
+//
+//   [sources]    profile=classic|current, date=<address>
+//   [hosts]      date, hotlist, hotsearch, search, newssite, visitor: a host
+//                or host:port replacing the one of that source's address
+//   [hotlist] [hotsearch] [visitor] [search] [article]
+//                one key per field of the chosen profile
+//
+// Every line that cannot be used gives one problem text (a log line naming
+// the line) and the field keeps the profile's value.
+#pragma once
+
+#include <map>
+#include <vector>
+
+#include "core/text.h"
+#include "sources/profile.h"
+
+namespace sources {
+
+// The largest settings file read; a bigger one is not a settings file.
+inline constexpr size_t kMaxSettingsBytes = 64 * 1024;
+
+struct SettingsEntry {
+  size_t line = 0;
+  Text section;
+  Text key;
+  Text value;
+};
+
+struct Settings {
+  std::map<Text, Text> hosts;  // the [hosts] keys given, by key
+  Text profile;                // [sources] profile=, "" when not given
+  size_t profileLine = 0;
+  std::vector<SettingsEntry> entries;  // the profile sections' keys, in file order
+};
+
+// True for "host" or "host:port": letters, digits, "-" and "." (or an IPv4
+// address), and a port of 1 to 65535.
+bool IsHostValue(const Text& value);
+
+// "settings.ini 第N行" + what + "，使用默认值".
+Text LineProblem(size_t lineNumber, const Text& what);
+
+// Reads the file's lines: sections, keys and host values. Keys of sections
+// that are not ours are not judged.
+Settings ParseSettings(const Text& content, core::TextArray& problems);
+
+// The profile named on the command line (when `chosen` is not empty) or in
+// the settings (classic when neither), with every entry applied and then the
+// hosts. An unknown name in the settings is a problem and gives classic.
+Profile BuildProfile(const Settings& settings, const Text& chosen, core::TextArray& problems);
+
+}  // namespace sources
