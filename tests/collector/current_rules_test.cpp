@@ -1,0 +1,54 @@
+// The search and cleaning rules the current profile adds.
+#include <gtest/gtest.h>
+
+#include "collector/content_cleaning.h"
+#include "collector/search_results.h"
+
+namespace collector {
+namespace {
+
+TEST(CurrentRules, ResultLinkIsUnwrapped) {
+  const sources::SearchRules& bing = sources::Current().search;
+  // base64url of "https://www.sohu.com/a/1_2?x=1&y=2"
+  const Text wrapped =
+      "https://www.bing.com/ck/a?!&amp;&amp;p=abc&amp;u=a1aHR0cHM6Ly93d3cuc29odS5jb20vYS8xXzI_eD0xJnk9Mg&amp;ntb=1";
+  struct Case {
+    const char* what;
+    Text page;
+    Text link;
+  };
+  const Case cases[] = {
+      {"wrapped", "<li class=\"b_algo\" data-id><div><a href=\"x\"></a></div><h2><a target=\"_blank\" href=\"" +
+                      wrapped + "\" h=\"ID=1\">T</a></h2></li>",
+       "https://www.sohu.com/a/1_2?x=1&y=2"},
+      {"plain link, entities undone", "<li class=\"b_algo\"><h2><a href=\"https://www.sohu.com/a/3?a=1&amp;b=2\">T</a></h2>",
+       "https://www.sohu.com/a/3?a=1&b=2"},
+      {"not base64: left as it is", "<li class=\"b_algo\"><h2><a href=\"https://www.bing.com/ck/a?u=a1@@&ntb=1\">T</a></h2>",
+       "https://www.bing.com/ck/a?u=a1@@&ntb=1"},
+      {"no result block", "<li class=\"b_ad\"><h2><a href=\"https://ad/\">", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FirstResultLink(c.page, bing), c.link) << c.what;
+  EXPECT_EQ(SearchUrl(SearchAddress(bing), "中 a"),
+            "https://cn.bing.com/search?q=site%3Awww.sohu.com+%E4%B8%AD%20a");
+}
+
+TEST(CurrentRules, CollapsedBlanksKeepWordsApart) {
+  struct Case {
+    const char* html;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"<p>iPhone  15\tPro</p>", "iPhone 15 Pro"},
+      {"<p>  lead and trail  </p>", "lead and trail"},
+      {"<p>中文 字</p><p>A 中</p>", "中文字\r\nA中"},
+      {"<p><b>Apple</b> <i>Watch</i></p>", "Apple Watch"},
+      {"<p>乗 A</p>", "乗A"},  // the character before the blank ends in an ASCII-looking byte
+  };
+  ImageSources images;
+  for (const Case& c : cases) {
+    EXPECT_EQ(CleanBody(c.html, false, images, sources::BlankRule::kCollapse), c.text) << c.html;
+  }
+}
+
+}  // namespace
+}  // namespace collector

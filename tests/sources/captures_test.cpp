@@ -1,0 +1,128 @@
+// The current profile's rules on real pages of today's sites.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "collector/article_extraction.h"
+#include "collector/content_cleaning.h"
+#include "core/encoding.h"
+#include "hotwords/hot_keywords.h"
+#include "hotwords/visitor_cookie.h"
+#include "sources/profile.h"
+#include "tests/app/fake_window.h"
+
+namespace {
+
+using core::Text;
+using core::TextArray;
+
+// A capture's bytes (UTF-8 as served).
+std::string Capture(const char* name) {
+  std::ifstream in(std::string(HOT_CAPTURES_DIR) + name, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  EXPECT_FALSE(bytes.str().empty()) << name;
+  return bytes.str();
+}
+
+TextArray KeywordsOf(const Text& page, const sources::HotPage& rules) {
+  testing_support::FakeWindow window;
+  testing_support::CountingSafePoints safePoints;
+  return core::Split(hotwords::KeywordsOfPage(page, rules, "", window, safePoints), "\r\n");
+}
+
+// The board's 50 ranked words, then the pinned one.
+TEST(CurrentCaptures, BoardJsonGivesEveryWord) {
+  const TextArray expected = {
+    "315晚会", "315曝光的鸡爪公司股东也在看晚会", "以“315”为契机 护航“365”", "哈啰回应被315晚会点名",
+    "老师标配的小蜜蜂该用还是该禁", "网警提醒看不见的虚假更要防", "央视“315”晚会点名金山制药", "刘文祥店员：20元1斤能是纯牛肉吗",
+    "装修一套房 要踩多少坑", "官方：彻查315晚会曝光的违法行为", "动物搬家等于末日降临系谣言", "315晚会曝光完整名单",
+    "伊朗首次出动“泥石”弹道导弹", "武契奇：3个邻居准备联合进攻塞尔维亚", "“有友鸡爪”客服回应", "有友食品发声明回应315",
+    "老人花3000元买“价值上亿翡翠”", "口水娃：鸡爪生产过程未添加双氧水", "增高骗局商家：孩子本来就会长个",
+    "天津成立联合调查组查处被曝光企业", "安宫牛黄丸被医院“清理”", "25岁儿子毕业不工作急哭父亲", "315曝光的成都3家企业被责令停产停业",
+    "周小闹回应刘文祥塌房：晚上吃啥啊", "伊朗导弹碎片击中美驻以领事官邸建筑", "农村的山寨牛奶又冒出来了", "卢秀燕呼吁两岸释善意互利互荣",
+    "最怕315的私域营销上315晚会了", "美宜佳门店被查获非法卷烟139.99万支", "酒店洗手台脱落 女子脚趾被砸骨折",
+    "蒯曼3比4不敌张本美和 无缘冠军", "315曝光网红鸡爪 生产车间令人作呕", "老人领鸡蛋后被电话骚扰300多次", "考研初试权重不低于50%",
+    "315曝光的外泌体公司商标均已被驳回", "多平台紧急下架“乖媳妇泡椒鸡爪”", "“私域营销”5倍暴利围猎老年人", "冻干草莓重金属超标后续",
+    "315点名哈啰租电动车、电驴哥", "中国女篮晋级2026世界杯", "重庆市监局通报黑心“漂白鸡爪”", "漂白鸡爪企业已被查封",
+    "315曝光的增高公司曾侵权易烊千玺", "315打假网红“万能神药”外泌体", "“增高”骗局用玄学疯狂敛财", "央视曝光“荐股分成”骗局",
+    "温瑞博1-4不敌F勒布伦收获亚军", "外泌体涉事美容医院曾多次被罚", "3·15晚会后 多地连夜通报", "三名院士被官网除名",
+    "《推动海洋经济高质量发展》",
+  };
+  const Text page = core::Utf8ToGbk(Capture("baidu_top_api_board_realtime_2026-03-16.json"));
+  EXPECT_EQ(KeywordsOf(page, sources::Current().hotPages[0]), expected);
+}
+
+TEST(CurrentCaptures, SummaryPageRowsGiveTheirKeywords) {
+  // The 2021 phone layout: the pinned row first, keywords in a span before the heat.
+  const TextArray phone = KeywordsOf(
+      core::Utf8ToGbk(Capture("weibo_s_summary_mobile_layout_2021-08-31.html")),
+      sources::Current().hotPages[1]);
+  ASSERT_EQ(phone.size(), 52u);
+  EXPECT_EQ(phone[0], "我国建立实施北斗基础产品认证制度");
+  EXPECT_EQ(phone[1], "腾讯放弃音乐版权独家授权权利");
+  EXPECT_EQ(phone[51], "呼兰段子犀利解读职场现状");
+
+  // Today's desktop rows: the pinned row counts, entities are undone, the
+  // advertising row is left out.
+  const Text desktop =
+      "<tr class=\"\"><td class=\"td-01\"><i class=\"icon-top\"></i></td>\n"
+      "<td class=\"td-02\">\n<a href=\"/weibo?q=%23A%23&t=31&band_rank=1&Refer=top\">置顶</a>\n</td></tr>\n"
+      "<tr><td class=\"td-01 ranktop\">1</td><td class=\"td-02\">\n"
+      "<a href=\"/weibo?q=%23B%23&t=31&band_rank=2&Refer=top\">AT&amp;T 新品</a>\n"
+      "<span>剧集 123456</span></td></tr>\n"
+      "<tr><td class=\"td-01\"></td><td class=\"td-02\">\n"
+      "<a href=\"javascript:void(0);\" word=\"广告\" action-type=\"realtimehot_ad\">广告</a></td></tr>\n"
+      "<tr><td class=\"td-01\"></td><td class=\"td-02\">\n"
+      "<a href=\"/weibo?q=%23C%23&Refer=top\" action-type=\"realtimehot_ad\">推广</a></td></tr>\n";
+  EXPECT_EQ(KeywordsOf(desktop, sources::Current().hotPages[1]), (TextArray{"置顶", "AT&T 新品"}));
+}
+
+TEST(CurrentCaptures, VisitorPagesAreRecognised) {
+  const sources::VisitorService& service = sources::Current().visitor;
+  struct Case {
+    Text text;
+    int status;
+    bool wall;
+  };
+  const Case cases[] = {
+      {core::Utf8ToGbk(Capture("weibo_s_summary_visitor_wall_2022-06-01.html")), 200, true},
+      {core::Utf8ToGbk(Capture("weibo_mweibocn_visitor_wall_2026-08-23.html")), 200, true},
+      {core::Utf8ToGbk(Capture("weibo_s_summary_mobile_layout_2021-08-31.html")), 200, false},
+      {"", 403, true},
+      {"", 432, true},
+      {"", 0, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(hotwords::IsVisitorWall({c.text, c.status}, service), c.wall) << c.status;
+  }
+}
+
+// The 2020 article: its title from the script, or from the headline when
+// the script is gone; its body holds every paragraph a person copied.
+TEST(CurrentCaptures, ArticleTitleAndBody) {
+  const sources::Profile& current = sources::Current();
+  const std::string bytes = Capture("sohu_www_article_434365209_2020-11.html");
+  const Text page = collector::ArticlePageText(core::Bytes(bytes.begin(), bytes.end()),
+                                               current.article.percentDecode);
+  const Text title = "刺死辱母者于欢的罪与悔：出狱第一晚仅睡三四个小时";
+  const collector::ArticleCut cut = collector::CutArticle(page, current.article);
+  EXPECT_EQ(cut.layout, 1);
+  EXPECT_EQ(cut.title, title);
+  const Text noScript = core::ReplaceAll(page, "title: \"", "titel: \"");
+  EXPECT_EQ(collector::CutArticle(noScript, current.article).title, title);
+
+  collector::ImageSources images;
+  const Text body = collector::CleanBody(cut.body, false, images, current.blanks);
+  for (const Text& line :
+       core::Split(core::Utf8ToGbk(Capture("sohu_www_article_434365209_2020-11.body.txt")), "\n")) {
+    if (!line.empty()) EXPECT_NE(core::Find(body, line), -1) << line;
+  }
+  EXPECT_EQ(core::Find(body, "返回搜狐"), -1);
+  EXPECT_EQ(core::Find(body, "<"), -1);
+  // Blanks between ASCII words stay: the collapsed rule.
+  EXPECT_NE(core::Find(body, "i’m possible"), -1);
+}
+
+}  // namespace

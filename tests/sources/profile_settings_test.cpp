@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include "sources/profile.h"
+#include "sources/settings.h"
+
+namespace {
+
+using core::Text;
+using core::TextArray;
+using sources::Profile;
+
+Profile Load(const Text& content, TextArray& problems, const Text& chosen = "") {
+  return sources::BuildProfile(sources::ParseSettings(content, problems), chosen, problems);
+}
+
+TEST(Profiles, HostsReplaceOnlyHostAndPort) {
+  TextArray problems;
+  const Profile p = Load(
+      "[sources]\nprofile=current\n[hosts]\ndate=127.0.0.1:81\nhotlist=127.0.0.1:82\n"
+      "hotsearch=127.0.0.1:83\nvisitor=127.0.0.1:84\nsearch=127.0.0.1:85\nnewssite=news.test\n",
+      problems);
+  EXPECT_TRUE(problems.empty());
+  EXPECT_EQ(p.name, "current");
+  EXPECT_EQ(p.dateAddress, "http://127.0.0.1:81/");
+  EXPECT_EQ(p.hotPages[0].address, "https://127.0.0.1:82/api/board?platform=wise&tab=realtime");
+  EXPECT_EQ(p.hotPages[1].address, "https://127.0.0.1:83/top/summary?cate=realtimehot");
+  EXPECT_EQ(p.visitor.address, "https://127.0.0.1:84/visitor/genvisitor2");
+  EXPECT_EQ(p.search.address, "https://127.0.0.1:85/search?q=site%3A{site}+{keyword}");
+  EXPECT_EQ(p.search.site, "news.test");
+  EXPECT_EQ(sources::ReplaceHost("http://h?q=1", "x:1"), "http://x:1?q=1");
+  EXPECT_EQ(sources::ReplaceHost("https://h", "x"), "https://x");
+}
+
+TEST(Profiles, CommandLineWinsAndUnknownNamesFallBack) {
+  struct Case {
+    const char* content;
+    const char* chosen;
+    const char* name;
+    size_t problems;
+  };
+  const Case cases[] = {
+      {"", "", "classic", 0},
+      {"[sources]\nprofile=current\n", "", "current", 0},
+      {"[sources]\nprofile=current\n", "classic", "classic", 0},
+      {"[sources]\nprofile=latest\n", "", "classic", 1},
+      {"[sources]\nprofile=latest\n", "current", "current", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.content);
+    TextArray problems;
+    EXPECT_EQ(Load(c.content, problems, c.chosen).name, c.name);
+    EXPECT_EQ(problems.size(), c.problems);
+  }
+}
+
+// Each key overrides one field; a line that cannot be used is one problem
+// naming its line, and the field keeps the profile's value.
+TEST(Profiles, SettingsKeysOverrideOneFieldEach) {
+  struct Case {
+    const char* content;
+    const char* problem;  // "" for none
+    bool (*check)(const Profile&);
+  };
+  const Case cases[] = {
+      {"[hotlist]\npattern=<b>(.*?)</b>\nignorecase=off\nsubmatch=1\n", "",
+       [](const Profile& p) {
+         return p.hotPages[0].keyword.text == "<b>(.*?)</b>" && !p.hotPages[0].keyword.ignoreCase;
+       }},
+      {"[hotlist]\npattern=(unclosed\n", "settings.ini 第2行的正则表达式 (unclosed 无法编译，使用默认值",
+       [](const Profile& p) { return p.hotPages[0].keyword.text == sources::Classic().hotPages[0].keyword.text; }},
+      {"[hotsearch]\npattern=\n", "settings.ini 第2行的正则表达式为空，使用默认值",
+       [](const Profile& p) { return !p.hotPages[1].keyword.text.empty(); }},
+      {"[hotsearch]\npattern=<b>x</b>\n", "settings.ini 第2行的正则表达式 <b>x</b> 没有第1个分组，使用默认值",
+       [](const Profile& p) { return p.hotPages[1].keyword.text != "<b>x</b>"; }},
+      {"[hotsearch]\nexclude=\nunescape=json\nheaders=Referer: https://r/\\nX-A: 1\n", "",
+       [](const Profile& p) {
+         return p.hotPages[1].exclude.text.empty() && p.hotPages[1].unescape == sources::Unescape::kJson &&
+                p.hotPages[1].headers == "Referer: https://r/\r\nX-A: 1";
+       }},
+      {"[hotsearch]\nunescape=xml\n", "settings.ini 第2行的值 xml 无效，使用默认值",
+       [](const Profile& p) { return p.hotPages[1].unescape == sources::Unescape::kNone; }},
+      {"[search]\naddress=ftp://x/{keyword}\n", "settings.ini 第2行的地址 ftp://x/{keyword} 无效，使用默认值",
+       [](const Profile& p) { return p.search.address == sources::Classic().search.address; }},
+      {"[search]\nsort=date\n", "settings.ini 第2行的键 sort 未知，使用默认值",
+       [](const Profile&) { return true; }},
+      {"[article]\nfallback=on\nblanks=collapse\nlayout1.title2=<h1>{title}</h1>\n", "",
+       [](const Profile& p) {
+         return p.article.fallback && p.blanks == sources::BlankRule::kCollapse &&
+                p.article.layouts[0].titles.size() == 2 && p.article.layouts[0].titles[1].left == "<h1>";
+       }},
+      {"[article]\nlayout4.detect=<main>\nlayout4.end=</main>\nlayout4.title=<title>{title}</title>\n",
+       "",
+       [](const Profile& p) {
+         return p.article.layouts.size() == 4 && p.article.layouts[3].bodyEnd == "</main>";
+       }},
+      {"[article]\nlayout6.detect=<main>\n", "settings.ini 第2行的键 layout6.detect 未知，使用默认值",
+       [](const Profile& p) { return p.article.layouts.size() == 3; }},
+      {"[article]\nfallback=yes\n", "settings.ini 第2行的值 yes 无效，使用默认值",
+       [](const Profile& p) { return !p.article.fallback; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.content);
+    TextArray problems;
+    const Profile p = Load(c.content, problems);
+    if (*c.problem) {
+      ASSERT_EQ(problems.size(), 1u);
+      EXPECT_EQ(problems[0], c.problem);
+    } else {
+      EXPECT_TRUE(problems.empty()) << problems[0];
+    }
+    EXPECT_TRUE(c.check(p));
+  }
+}
+
+TEST(Profiles, OversizedSettingsFileIsOneProblem) {
+  TextArray problems;
+  const Text huge = "[hosts]\n" + Text(1024 * 1024, 'x') + "\n";
+  const Profile p = Load(huge, problems);
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_NE(problems[0].find("settings.ini"), Text::npos);
+  EXPECT_EQ(p.name, "classic");
+}
+
+}  // namespace
