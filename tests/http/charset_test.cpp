@@ -65,5 +65,26 @@ TEST(Charset, PagesComeBackAsGbk) {
   EXPECT_EQ(Decode(withZero), "<meta charset=utf-8>a");
 }
 
+// A page that declares nothing is decoded by the caller's fallback; a
+// declaration, or no fallback, leaves the fetched text as it was.
+TEST(Charset, FallbackOnlyForUndeclaredPages) {
+  const std::string json = "{\"w\":\"\xE4\xB8\xAD\"}";
+  const std::string declared = "<meta charset=gbk>\xD6\xD0";
+  struct Case {
+    std::string body;
+    const char* fallback;
+    Text text;
+  } cases[] = {
+      {json, "utf-8", "{\"w\":\"中\"}"},
+      {json, "", "fetched"},
+      {declared, "utf-8", "fetched"},
+      {json, "x-unknown", json},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DecodePageText(Bytes(c.body.begin(), c.body.end()), "fetched", c.fallback), c.text)
+        << c.body << " " << c.fallback;
+  }
+}
+
 }  // namespace
 }  // namespace http
