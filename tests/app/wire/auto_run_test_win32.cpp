@@ -125,6 +125,7 @@ TEST_F(AutoRunTest, BadFlagEndsWithCodeTwoAndFetchesNothing) {
       {L"--auto --bogus", "未知的参数：--bogus"},
       {L"--auto --images=remote", "参数的值无效：--images=remote"},
       {L"--min-length=x --auto", "参数的值无效：--min-length=x"},
+      {L"--auto --profile=latest", "参数的值无效：--profile=latest"},
   };
   const Text settings = "[hosts]\r\ndate=" + server_.http() + "\r\nhotlist=" + server_.http() + "\r\n";
   ASSERT_TRUE(core::WriteWholeFile(In("settings.ini"), settings));
@@ -135,6 +136,62 @@ TEST_F(AutoRunTest, BadFlagEndsWithCodeTwoAndFetchesNothing) {
   }
   EXPECT_EQ(server_.Count(), 0);
   EXPECT_FALSE(core::DirectoryExists(In("采集文章")));
+}
+
+// A classic pass whose hot pages give no keyword names the way to today's
+// sources.
+TEST_F(AutoRunTest, ClassicPassWithoutKeywordsHints) {
+  wire::Answer changed;
+  changed.body = "<html>gone</html>";
+  ASSERT_TRUE(server_.Script("/buzz", changed));
+  const Text settings = "[hosts]\r\ndate=" + server_.http() + "\r\nhotlist=" + server_.http() +
+                        "\r\nhotsearch=127.0.0.1:1\r\n";
+  ASSERT_TRUE(core::WriteWholeFile(In("settings.ini"), settings));
+  const RunResult run = RunProgram(dir_, L"--auto");
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_NE(run.out.find(core::GbkToUtf8("提示：两个热点页面都没有关键词，网站可能已改版。可在 settings.ini 的 "
+                                         "[sources] 中设置 profile=current，或用命令行 --profile=current\r\n")),
+            std::string::npos)
+      << run.out;
+}
+
+// --profile=current wins over the file: the board JSON, the visitor
+// service's cookie on the summary page, the browser's lines.
+TEST_F(AutoRunTest, CurrentPassSendsTheVisitorCookie) {
+  wire::Answer board;
+  board.body = core::GbkToUtf8("{\"data\":{\"cards\":[{\"content\":[{\"word\":\"甲事件\"}]}]}}");
+  ASSERT_TRUE(server_.Script("/api/board", board));
+  wire::Answer visitor;
+  visitor.body = "visitor_gray_callback({\"retcode\":20000000,\"data\":{\"sub\":\"S1\",\"subp\":\"P1\"}})";
+  ASSERT_TRUE(server_.Script("/visitor/genvisitor2", visitor));
+  wire::Answer summary;
+  summary.body = core::GbkToUtf8("<td class=\"td-02\"><a href=\"/weibo?q=%23B%23&t=31\">乙新闻</a></td>");
+  ASSERT_TRUE(server_.Script("/top/summary", summary));
+  const Text settings = "[sources]\r\nprofile=classic\r\n[hosts]\r\ndate=" + server_.http() +
+                        "\r\nhotlist=" + server_.https() + "\r\nhotsearch=" + server_.https() +
+                        "\r\nvisitor=" + server_.https() + "\r\nsearch=127.0.0.1:1\r\n";
+  ASSERT_TRUE(core::WriteWholeFile(In("settings.ini"), settings));
+
+  const RunResult run = RunProgram(dir_, L"--auto --profile=current");
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  std::string history;
+  ASSERT_TRUE(core::ReadWholeFile(In("历史关键词库.txt"), history));
+  EXPECT_EQ(history, "\r\n甲事件\r\n乙新闻");
+  ASSERT_EQ(server_.Count(), 4) << server_.Log();
+  EXPECT_EQ(wire::Parse(server_.Request(1)).line,
+            "GET /api/board?platform=wise&tab=realtime HTTP/1.1");
+  const wire::ParsedRequest post = wire::Parse(server_.Request(2));
+  EXPECT_EQ(post.line, "POST /visitor/genvisitor2 HTTP/1.1");
+  EXPECT_EQ(post.body, "cb=visitor_gray_callback&tid=&from=weibo");
+  EXPECT_EQ(wire::LinesNamed(post, "Content-Type"),
+            std::vector<std::string>{"Content-Type: application/x-www-form-urlencoded"});
+  const wire::ParsedRequest page = wire::Parse(server_.Request(3));
+  EXPECT_EQ(page.line, "GET /top/summary?cate=realtimehot HTTP/1.1");
+  EXPECT_EQ(wire::LinesNamed(page, "Cookie"), std::vector<std::string>{"Cookie: SUB=S1; SUBP=P1"});
+  EXPECT_EQ(wire::LinesNamed(page, "Referer"), std::vector<std::string>{"Referer: https://weibo.com/"});
+  const auto agent = wire::LinesNamed(page, "User-Agent");
+  ASSERT_EQ(agent.size(), 1u);
+  EXPECT_NE(agent[0].find("Chrome/"), std::string::npos);
 }
 
 }  // namespace
