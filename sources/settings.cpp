@@ -1,5 +1,6 @@
 #include "sources/settings.h"
 
+#include "core/encoding.h"
 #include "core/text.h"
 #include "regex/regex.h"
 
@@ -250,6 +251,30 @@ class EntryApplier {
   Text& what_;
 };
 
+// True when every byte sequence of `text` is well-formed UTF-8.
+bool IsUtf8(const Text& text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    const size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    if (len == 0 || (len == 2 && c < 0xC2) || i + len > text.size()) return false;
+    for (size_t k = 1; k < len; ++k) {
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    }
+    i += len;
+  }
+  return true;
+}
+
+// The file as the program's GBK text. Notepad saves UTF-8 today (with or
+// without a mark at the start, which is no part of the first line); older
+// files are GBK. GBK Chinese text is almost never well-formed UTF-8.
+Text SettingsText(const Text& content) {
+  const bool marked = core::StartsWith(content, "\xEF\xBB\xBF");
+  const Text text = marked ? content.substr(3) : content;
+  return marked || IsUtf8(text) ? core::Utf8ToGbk(text) : text;
+}
+
 }  // namespace
 
 Text LineProblem(size_t lineNumber, const Text& what) {
@@ -286,9 +311,7 @@ Settings ParseSettings(const Text& content, core::TextArray& problems) {
                        "KB，不是设置文件，全部使用默认值");
     return settings;
   }
-  Text text = content;
-  // Notepad saves a UTF-8 mark at the start; it is no part of the first line.
-  if (core::StartsWith(text, "\xEF\xBB\xBF")) text.erase(0, 3);
+  const Text text = SettingsText(content);
   const core::TextArray lines = core::Split(core::ReplaceAll(text, "\r\n", "\n"), "\n");
   Text section;
   for (size_t i = 0; i < lines.size(); ++i) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/encoding.h"
 #include "sources/profile.h"
 #include "sources/settings.h"
 
@@ -109,6 +110,16 @@ TEST(Profiles, SettingsKeysOverrideOneFieldEach) {
       EXPECT_TRUE(problems.empty()) << problems[0];
     }
     EXPECT_TRUE(c.check(p));
+  }
+}
+
+// Notepad's UTF-8 (marked or not) and older GBK files give the same text.
+TEST(Profiles, SettingsFileInUtf8OrGbk) {
+  const Text gbk = "[article]\nremove=返回搜狐\n";  // this file's literals are GBK
+  for (const Text& content : {gbk, "\xEF\xBB\xBF" + core::GbkToUtf8(gbk),
+                              core::GbkToUtf8(gbk)}) {
+    TextArray problems;
+    EXPECT_EQ(Load(content, problems).article.removed, TextArray{"返回搜狐"}) << content;
   }
 }
 
