@@ -1,0 +1,70 @@
+// hotextract FILE...: the title and article text of saved pages, found by the
+// general extractor, one JSON line per page in UTF-8:
+//   {"id": "<file name without extension>", "title": "...", "body": "..."}
+// The body is what an article file would hold: the cleaning of a layout's
+// body with runs of blanks kept as one space between ASCII characters.
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "app/page_file.h"
+#include "core/encoding.h"
+#include "html/extract.h"
+
+namespace {
+
+std::string JsonString(const std::string& utf8) {
+  std::string out = "\"";
+  for (const char c : utf8) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char escape[8];
+          std::snprintf(escape, sizeof escape, "\\u%04x", c);
+          out += escape;
+        } else {
+          out.push_back(c);
+        }
+    }
+  }
+  return out + "\"";
+}
+
+std::string FileId(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const size_t dot = name.find_last_of('.');
+  if (dot != std::string::npos && dot > 0) name.erase(dot);
+  return name;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: hotextract FILE...\n");
+    return 2;
+  }
+  int failures = 0;
+  for (int i = 1; i < argc; ++i) {
+    std::ifstream in(argv[i], std::ios::binary);
+    if (!in) {
+      std::fprintf(stderr, "hotextract: cannot read %s\n", argv[i]);
+      ++failures;
+      continue;
+    }
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const html::Extracted article = html::ExtractArticle(app::PageFileText(bytes));
+    const core::Text text = app::ArticleFileText(article.body);
+    std::printf("{\"id\": %s, \"title\": %s, \"body\": %s}\n", JsonString(FileId(argv[i])).c_str(),
+                JsonString(core::GbkToUtf8(article.title)).c_str(),
+                JsonString(core::GbkToUtf8(text)).c_str());
+  }
+  return failures == 0 ? 0 : 1;
+}

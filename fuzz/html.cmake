@@ -1,0 +1,1 @@
+hot_fuzzer(fuzz_html_extract SOURCES html_extract_fuzz.cpp LINK html)

@@ -1,0 +1,45 @@
+#include "app/page_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace app {
+namespace {
+
+std::string Repeat(const std::string& s, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += s;
+  return out;
+}
+
+TEST(PageFileText, EncodingByMarkThenDeclarationThenContent) {
+  const std::string zhong = "\xD6\xD0";  // 中 in GBK
+  const struct {
+    std::string bytes;
+    std::string text;
+  } cases[] = {
+      {"\xEF\xBB\xBF<p>\xE4\xB8\xAD</p>", "<p>" + zhong + "</p>"},
+      {std::string("\xFF\xFE<\0p\0>\0\x2D\x4E", 10), "<p>" + zhong},
+      {"<meta charset=\"big5\"><p>\xA4\xA4</p>", "<meta charset=\"big5\"><p>" + zhong + "</p>"},
+      {"<text id=\"x\" encoding=\"gb2312\">\xD6\xD0", "<text id=\"x\" encoding=\"gb2312\">" + zhong},
+      // A script's charset speaks for the script only.
+      {"<script charset=\"big5\" src=a.js></script>\xD6\xD0", "<script charset=\"big5\" src=a.js></script>" + zhong},
+      // Saved in UTF-8 beneath an older GBK declaration.
+      {"<meta charset=gbk>\xE4\xB8\xAD\xE4\xB8\xAD", "<meta charset=gbk>" + zhong + zhong},
+      // GBK without a declaration; a cut-off UTF-8 character among many good ones.
+      {"\xD6\xD0\xD6\xD0", zhong + zhong},
+      {Repeat("\xE4\xB8\xAD", 150) + "\xE4\xB8", Repeat(zhong, 150) + "?"},
+      {std::string("a\0b", 3), "ab"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PageFileText(c.bytes), c.text) << c.bytes;
+}
+
+TEST(ArticleFileText, ParagraphsAsLinesWithBlanksKeptBetweenAsciiOnly) {
+  const std::string text =
+      ArticleFileText("<p>Two \t words, \xD6\xD0 \xD6\xD0 end</p>\r\n<p><img src=\"/a.jpg\"></p>\r\n<p>next</p>\r\n");
+  EXPECT_EQ(text.substr(0, 23), "Two words,\xD6\xD0\xD6\xD0" "end\r\nnext") << text;
+}
+
+}  // namespace
+}  // namespace app

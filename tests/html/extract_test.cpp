@@ -1,0 +1,108 @@
+#include "html/extract.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace html {
+namespace {
+
+// A paragraph of prose: `sentences` sentences of the given text.
+std::string Prose(const std::string& text, int sentences) {
+  std::string out = "<p>";
+  for (int i = 0; i < sentences; ++i) out += text + std::to_string(i) + "，这是正文的一部分，讲述事情的经过。";
+  return out + "</p>";
+}
+
+std::vector<std::string> Pieces(const std::string& list) {
+  std::vector<std::string> pieces(1);
+  for (const char c : list) {
+    if (c == '|') {
+      pieces.emplace_back();
+    } else {
+      pieces.back().push_back(c);
+    }
+  }
+  return pieces;
+}
+
+bool Has(const std::string& body, const std::string& text) { return body.find(text) != std::string::npos; }
+
+TEST(ExtractArticle, ArticleAgainstWhatSurroundsIt) {
+  std::string links;
+  for (int i = 0; i < 30; ++i) links += "<li><a href=\"/n" + std::to_string(i) + "\">侧栏新闻标题很长很长的一条链接文字第" + std::to_string(i) + "条</a></li>";
+  std::string comments;
+  for (int i = 0; i < 40; ++i) {
+    comments += "<div class=\"item\"><a href=\"/u" + std::to_string(i) + "\">网友" + std::to_string(i) +
+                "</a><p>评论内容，说得很有道理，我也这么认为。</p><a href=\"#\">回复</a></div>";
+  }
+  const struct {
+    const char* what;
+    std::string page;
+    std::string wanted;    // each "|"-separated piece must be in the body
+    std::string unwanted;  // none of these may be
+  } cases[] = {
+      {"comments longer than the article",
+       "<div class=\"main\"><h1>标题</h1>" + Prose("甲段", 4) + Prose("乙段", 4) + "</div><div class=\"comment-list\">" + comments + "</div>",
+       "甲段0|乙段3", "网友|评论内容"},
+      {"a link list beside a short article",
+       "<div><ul>" + links + "</ul></div><div>" + Prose("短文", 2) + "</div>", "短文0|短文1", "侧栏"},
+      {"an article split over two sibling blocks",
+       "<div id=\"wrap\"><div class=\"part\">" + Prose("上半", 4) + "</div><div class=\"part\">" + Prose("下半", 4) +
+           "</div></div><div class=\"footer\"><p>版权所有，转载请注明出处。</p></div>",
+       "上半0|下半3", "版权所有"},
+      {"images in the body and in the sidebar",
+       "<div class=\"side\"><img src=\"/ad.gif\"><a href=\"/x\">广告链接</a></div><article>" + Prose("图文", 3) +
+           "<p><img src=\"data:image/gif;base64,R0lG\" data-src=\"/pic/1.jpg\"></p><p><img src=\"/pic/2.png\"></p>" +
+           Prose("图后", 2) + "</article>",
+       "<img src=\"/pic/1.jpg\">|<img src=\"/pic/2.png\">|图文0|图后1", "ad.gif|data:"},
+      {"text that would read as markup", "<div>" + Prose("a &lt;b&gt; &amp;c", 3) + "</div>", "a &lt;b> &amp;c0", "<b>"},
+  };
+  for (const auto& c : cases) {
+    const std::string body = ExtractArticle(c.page).body;
+    for (const std::string& piece : Pieces(c.wanted)) EXPECT_TRUE(Has(body, piece)) << c.what << ": " << piece;
+    for (const std::string& piece : Pieces(c.unwanted)) EXPECT_FALSE(Has(body, piece)) << c.what << ": " << piece;
+  }
+}
+
+TEST(ExtractArticle, TitleFromHeadlineOrPageTitleWithoutSiteName) {
+  const std::string body = "<div>" + Prose("正文", 5) + "</div>";
+  const struct {
+    std::string head;
+    std::string headline;
+    std::string title;
+  } cases[] = {
+      {"<title>地方新闻标题-搜狐新闻</title>", "", "地方新闻标题"},
+      {"<title>经济新闻标题_网易新闻</title>", "", "经济新闻标题"},
+      {"<title>Storm closes the harbour | The Daily Paper</title>", "", "Storm closes the harbour"},
+      {"<title>Long headline - with a dash | Site</title>", "", "Long headline - with a dash"},
+      // The headline over the body wins when the title agrees with it.
+      {"<title>头条：完整标题文字_新闻中心</title>", "<h1>头条：完整标题文字</h1>", "头条：完整标题文字"},
+      {"<title>站点首页</title><meta property=\"og:title\" content=\"分享标题\">", "<h1>无关</h1>", "分享标题"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ExtractArticle(c.head + c.headline + body).title, c.title) << c.head;
+  }
+}
+
+TEST(ExtractArticle, NothingArticleLikeGivesNothing) {
+  for (const std::string page : {"", "<html><body></body></html>", "<ul><li><a href=/a>首页</a><li><a href=/b>新闻</a></ul>"}) {
+    const Extracted x = ExtractArticle(page);
+    EXPECT_EQ(x.title, "") << page;
+    EXPECT_EQ(x.body, "") << page;
+  }
+}
+
+TEST(ExtractArticle, DeepNestingAndBigPagesEnd) {
+  std::string deep;
+  for (int i = 0; i < 10000; ++i) deep += "<div>";
+  deep += Prose("深处", 5);
+  EXPECT_TRUE(Has(ExtractArticle(deep).body, "深处4"));
+  std::string big = "<div>";
+  for (int i = 0; i < 20000; ++i) big += "<div class=\"c\"><a href=\"/x\">链接</a>" + Prose("大页", 3) + "</div>";
+  EXPECT_TRUE(Has(ExtractArticle(big).body, "大页2"));
+}
+
+}  // namespace
+}  // namespace html
