@@ -12,8 +12,6 @@ namespace {
 
 constexpr size_t kDeclarationWindow = 4096;
 constexpr size_t kUtf8ValidPerInvalid = 50;
-// Stands for a kept blank while the cleaning deletes every blank.
-constexpr char kKeptBlank = '\x01';
 
 bool IsAsciiAlnum(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
@@ -129,25 +127,8 @@ core::Text PageFileText(std::string_view bytes) {
 }
 
 core::Text ArticleFileText(const core::Text& body) {
-  core::Text marked;
-  marked.reserve(body.size());
-  for (size_t i = 0; i < body.size();) {
-    if (body[i] != ' ' && body[i] != '\t') {
-      marked.push_back(body[i++]);
-      continue;
-    }
-    size_t end = i;
-    while (end < body.size() && (body[end] == ' ' || body[end] == '\t')) ++end;
-    const auto ascii = [](char c) { return c > ' ' && static_cast<unsigned char>(c) < 0x80; };
-    if (i > 0 && end < body.size() && ascii(body[i - 1]) && ascii(body[end])) marked.push_back(kKeptBlank);
-    i = end;
-  }
   collector::ImageSources images;
-  core::Text text = collector::CleanBody(marked, /*keepImages=*/false, images);
-  for (char& c : text) {
-    if (c == kKeptBlank) c = ' ';
-  }
-  return text;
+  return collector::CleanBody(body, /*keepImages=*/false, images, sources::BlankRule::kCollapse);
 }
 
 }  // namespace app

@@ -15,7 +15,8 @@ namespace app {
 core::Text PageFileText(std::string_view bytes);
 
 // An extracted body (HTML paragraphs) cleaned as a layout's body is, with a
-// run of blanks kept as one space where both neighbours are ASCII.
+// run of blanks kept as one space where both neighbours are ASCII (the
+// current profile's rule).
 core::Text ArticleFileText(const core::Text& body);
 
 }  // namespace app

@@ -1,5 +1,7 @@
 #include "collector/collect_article.h"
 
+#include <utility>
+
 #include "collector/article_extraction.h"
 #include "collector/article_files.h"
 #include "collector/content_cleaning.h"
@@ -8,6 +10,7 @@
 #include "collector/search_results.h"
 #include "core/encoding.h"
 #include "core/file_system.h"
+#include "html/extract.h"
 
 namespace collector {
 namespace {
@@ -71,9 +74,18 @@ ArticleOutcome CollectArticle(const Text& keyword, CollectorContext& context) {
   if (link.empty()) return ArticleOutcome::kNoResult;
 
   if (!context.safePoints.Checkpoint()) return ArticleOutcome::kStopped;
-  ArticleCut article = CutArticle(
-      ArticlePageText(context.fetchers.articlePage(link), profile.article.percentDecode),
-      profile.article);
+  const Text page = ArticlePageText(context.fetchers.articlePage(link), profile.article.percentDecode);
+  ArticleCut article = CutArticle(page, profile.article);
+  if (article.layout == 0 && profile.article.fallback) {
+    // A page of no known layout: the general extractor finds its article in
+    // the page without the texts the rules remove (so none leaves an empty
+    // paragraph behind), and the body then goes through the same cleaning.
+    Text cleaned = page;
+    for (const Text& text : profile.article.removed) cleaned = core::ReplaceAll(cleaned, text, "");
+    html::Extracted found = html::ExtractArticle(cleaned);
+    article.title = std::move(found.title);
+    article.body = std::move(found.body);
+  }
   // A stop during the fetch ends the keyword here, before any image or file.
   if (!context.safePoints.Checkpoint()) return ArticleOutcome::kStopped;
 

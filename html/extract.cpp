@@ -625,7 +625,7 @@ class ParagraphWriter {
     if (line_.empty()) return;
     out_ += "<p>";
     out_ += line_;
-    out_ += "</p>\r\n";
+    out_ += "</p>";
     line_.clear();
   }
 
@@ -640,7 +640,7 @@ class ParagraphWriter {
         out_.push_back(c);
       }
     }
-    out_ += "\"></p>\r\n";
+    out_ += "\"></p>";
   }
 
  private:

@@ -37,7 +37,7 @@ TEST(PageFileText, EncodingByMarkThenDeclarationThenContent) {
 
 TEST(ArticleFileText, ParagraphsAsLinesWithBlanksKeptBetweenAsciiOnly) {
   const std::string text =
-      ArticleFileText("<p>Two \t words, \xD6\xD0 \xD6\xD0 end</p>\r\n<p><img src=\"/a.jpg\"></p>\r\n<p>next</p>\r\n");
+      ArticleFileText("<p>Two \t words, \xD6\xD0 \xD6\xD0 end</p><p><img src=\"/a.jpg\"></p><p>next</p>");
   EXPECT_EQ(text.substr(0, 23), "Two words,\xD6\xD0\xD6\xD0" "end\r\nnext") << text;
 }
 

@@ -219,6 +219,26 @@ TEST_F(CollectArticleTest, RejectedArticlesWriteAndLogNothing) {
   EXPECT_EQ(FileContent("题.txt"), "12345");
 }
 
+TEST_F(CollectArticleTest, PageOfNoLayoutGoesToTheGeneralExtractorOnlyWhenTheProfileSaysSo) {
+  const std::string page = core::GbkToUtf8(
+      "<html><title>无版式文章_某新闻网</title><ul><li><a href=/a>首页</a><li><a href=/b>新闻</a></ul>"
+      "<div class=\"story\"><p>第一段，记者今天在现场看到，工作人员正在忙碌。</p>"
+      "<p>第二段，有关部门表示，相关工作将持续进行，确保按期完成。</p>返回搜狐，查看更多</div></html>");
+  Serve("k", "http://news.test/n", page);
+  sources::Profile fallbackOn = sources::Classic();
+  fallbackOn.article.fallback = true;
+  const sources::Profile* withFallback = &fallbackOn;
+  for (const sources::Profile* profile : {&sources::Classic(), withFallback}) {
+    CollectorContext context{window_, safePoints_, fetchers_, kPrefix, folder_, profile};
+    const bool on = profile->article.fallback;
+    EXPECT_EQ(CollectArticle("k", context), on ? ArticleOutcome::kSaved : ArticleOutcome::kRejected);
+    EXPECT_EQ(core::FileExists(folder_ + "\\无版式文章.txt"), on);
+  }
+  EXPECT_EQ(FileContent("无版式文章.txt"),
+            "第一段，记者今天在现场看到，工作人员正在忙碌。\r\n第二段，有关部门表示，相关工作将持续进行，确保按期完成。");
+  EXPECT_EQ(window_.Log(), "无版式文章====采集完成！\r\n");
+}
+
 TEST_F(CollectArticleTest, NoResultLinkMeansNoArticleFetch) {
   pages_[SearchUrl(kPrefix, "k")] =
       "<div class=\"result c-container \" id=\"1\"><a href=\"http://news.test/x\" "
