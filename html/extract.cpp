@@ -29,10 +29,13 @@ constexpr double kSiblingShare = 0.2;      // a sibling joins at this share of t
 constexpr double kSiblingMinScore = 10;
 constexpr int kSiblingLongUnits = 80;
 constexpr double kSiblingParagraphShare = 0.5;  // of the winner's mean paragraph length
+constexpr double kSiblingItemLinkDensity = 0.1;
 constexpr double kAlternativeShare = 0.75;
 constexpr int kAlternativesNeeded = 3;
 constexpr int kMinArticleUnits = 500;      // a shorter result is retried with fewer rules
 constexpr int kFewCommas = 10;             // blocks with fewer are checked when tidying
+constexpr int kDataTableRows = 3;
+constexpr double kDataTableLinkDensity = 0.1;
 
 // Tell-tale words in class and id names (parts of words match too).
 constexpr const char* kUnlikelyNames[] = {
@@ -176,6 +179,8 @@ struct Subtree {
   int paragraphs = 0;
   int images = 0;
   int items = 0;    // li
+  int rows = 0;     // tr
+  int tables = 0;
   int inputs = 0;
   int embeds = 0;
   int headingUnits = 0;
@@ -308,6 +313,8 @@ class Extractor {
       if (t == kTag_p) ++s.paragraphs;
       if (t == kTag_img) ++s.images;
       if (t == kTag_li) ++s.items;
+      if (t == kTag_tr) ++s.rows;
+      if (t == kTag_table) ++s.tables;
       if (t == kTag_input) ++s.inputs;
       if (t == kTag_embed || t == kTag_object || t == kTag_iframe) ++s.embeds;
       if (IsHeading(t)) s.headingUnits = s.units;
@@ -324,6 +331,8 @@ class Extractor {
       p.paragraphs += s.paragraphs;
       p.images += s.images;
       p.items += s.items;
+      p.rows += s.rows;
+      p.tables += s.tables;
       p.inputs += s.inputs;
       p.embeds += s.embeds;
       p.headingUnits += s.headingUnits;
@@ -456,12 +465,19 @@ class Extractor {
       }
       lastScore = score_[size_t(p)];
     }
-    // An only child stands for its parent.
-    for (int p = d_.At(top).parent; p > Document::kRoot; p = d_.At(p).parent) {
-      if (d_.At(p).firstChild != d_.At(p).lastChild || skip_[size_t(p)]) break;
-      top = p;
-    }
+    // An only child (blanks and dropped nodes aside) stands for its parent.
+    for (int p = d_.At(top).parent; p > Document::kRoot && HasOnlyChild(p); p = d_.At(p).parent) top = p;
     return top;
+  }
+
+  bool HasOnlyChild(int n) const {
+    int children = 0;
+    for (int c = d_.At(n).firstChild; c >= 0 && children < 2; c = d_.At(c).nextSibling) {
+      if (skip_[size_t(c)]) continue;
+      if (d_.At(c).isText && Measure(d_.Text(c)).units == 0) continue;
+      ++children;
+    }
+    return children == 1;
   }
 
   bool EndsSentence(int n) const {
@@ -496,9 +512,10 @@ class Extractor {
       double bonus = 0;
       if (!topClass.empty() && d_.Attribute(s, "class") == topClass) bonus = score_[size_t(top)] * 0.2;
       // A continuation of the article is written like it: a list of short
-      // replies or teasers beside it is not, however much it scores.
-      if (scored_[size_t(s)] && score_[size_t(s)] + bonus >= threshold &&
-          ParagraphLength(s) >= ParagraphLength(top) * kSiblingParagraphShare) {
+      // linked items beside it (replies, teasers) is not, however much it scores.
+      const bool shortLinkedItems = ParagraphLength(s) < ParagraphLength(top) * kSiblingParagraphShare &&
+                                    LinkDensity(s) > kSiblingItemLinkDensity;
+      if (scored_[size_t(s)] && score_[size_t(s)] + bonus >= threshold && !shortLinkedItems) {
         chosen.push_back(s);
         continue;
       }
@@ -545,13 +562,26 @@ class Extractor {
     return false;
   }
 
+  bool IsDataTable(int n) const {
+    const Subtree& s = sub_[size_t(n)];
+    return d_.At(n).tag == kTag_table && s.tables == 1 && s.rows >= kDataTableRows &&
+           LinkDensity(n) < kDataTableLinkDensity && !ShouldRemove(n);
+  }
+
   void Tidy(int root) {
+    if (IsDataTable(root)) return;
     // Outer elements first: a removed one takes its subtree with it.
     const int end = SubtreeEnd(root);
     for (int n = root + 1; n < end; ++n) {
       if (Dropped(n)) continue;
       if (removed_[size_t(d_.At(n).parent)]) {
         removed_[size_t(n)] = 1;
+        continue;
+      }
+      // A table of data (rows of cells, no tables inside, few links) is
+      // kept whole: its short cells are the data, not clutter.
+      if (IsDataTable(n)) {
+        n = ends_[size_t(n)] - 1;
         continue;
       }
       if (!d_.At(n).isText && ShouldRemove(n)) removed_[size_t(n)] = 1;

@@ -32,6 +32,8 @@ bool Has(const std::string& body, const std::string& text) { return body.find(te
 TEST(ExtractArticle, ArticleAgainstWhatSurroundsIt) {
   std::string links;
   for (int i = 0; i < 30; ++i) links += "<li><a href=\"/n" + std::to_string(i) + "\">侧栏新闻标题很长很长的一条链接文字第" + std::to_string(i) + "条</a></li>";
+  std::string rows;
+  for (int i = 0; i < 6; ++i) rows += "<tr>\n<td><div align=\"center\">导师甲</div></td>\n<td>1、英语或俄语或日语<br>2、中国戏曲史<br>3、中国戏曲理论</td>\n</tr>\n";
   std::string comments;
   for (int i = 0; i < 40; ++i) {
     comments += "<div class=\"item\"><a href=\"/u" + std::to_string(i) + "\">网友" + std::to_string(i) +
@@ -57,6 +59,10 @@ TEST(ExtractArticle, ArticleAgainstWhatSurroundsIt) {
            "<p><img src=\"data:image/gif;base64,R0lG\" data-src=\"/pic/1.jpg\"></p><p><img src=\"/pic/2.png\"></p>" +
            Prose("图后", 2) + "</article>",
        "<img src=\"/pic/1.jpg\">|<img src=\"/pic/2.png\">|图文0|图后1", "ad.gif|data:"},
+      {"a table of data after the text, in a layout of tables with blanks between the tags",
+       "<table>\n<tr>\n<td>\n<table>\n<tr>\n<td>" + Prose("正文", 4) + "</td>\n</tr>\n</table>\n<table>" + rows +
+           "</table>\n</td>\n</tr>\n</table>",
+       "正文3|<p>导师甲</p>|<p>3、中国戏曲理论</p>", "侧栏"},
       // (a stray GBK lead byte must not take the '<' after it along)
       {"text that would read as markup", "<div>" + Prose("a \x81&lt;b&gt; &amp;c", 3) + "</div>", "a \x81&lt;b> &amp;c0", "<b>"},
   };
