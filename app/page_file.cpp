@@ -128,7 +128,7 @@ core::Text PageFileText(std::string_view bytes) {
 
 core::Text ArticleFileText(const core::Text& body) {
   collector::ImageSources images;
-  return collector::CleanBody(body, /*keepImages=*/false, images, sources::BlankRule::kCollapse);
+  return collector::CleanBody(body, /*keepImages=*/false, images, sources::Current().cleaning);
 }
 
 }  // namespace app

@@ -14,9 +14,9 @@ namespace app {
 // UTF-8 when they are valid UTF-8, else taken as GBK. Zero bytes are dropped.
 core::Text PageFileText(std::string_view bytes);
 
-// An extracted body (HTML paragraphs) cleaned as a layout's body is, with a
-// run of blanks kept as one space where both neighbours are ASCII (the
-// current profile's rule).
+// An extracted body (HTML paragraphs) cleaned as a layout's body is by the
+// current profile: a run of blanks kept as one space where both neighbours
+// are ASCII, character references decoded.
 core::Text ArticleFileText(const core::Text& body);
 
 }  // namespace app

@@ -59,6 +59,14 @@ ArticleCut CutArticle(const Text& page, const sources::ArticleRules& rules) {
     }
     cut.body = core::TextBetween(page, layout.detect, layout.bodyEnd);
     for (const Text& text : rules.removed) cut.body = core::ReplaceAll(cut.body, text, "");
+    if (!rules.removePattern.empty()) {
+      regex::Regex removal;
+      Text kept;
+      if (removal.Compile(rules.removePattern, /*ignoreCase=*/true) &&
+          removal.Replace(cut.body, "", /*global=*/true, kept) == regex::Status::kMatch) {
+        cut.body.swap(kept);
+      }
+    }
     break;
   }
   return cut;

@@ -21,7 +21,8 @@ struct ArticleCut {
 Text ArticlePageText(const Bytes& body, bool percentDecode = true);
 
 // Tries the layouts in order and cuts with the first that is present; the
-// rules' texts are removed from the body.
+// rules' texts, and the matches of their removal pattern, are removed from
+// the body.
 ArticleCut CutArticle(const Text& page,
                       const sources::ArticleRules& rules = sources::Classic().article);
 

@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "core/escapes.h"
 #include "hotwords/blank_lines.h"
 #include "regex/regex.h"
 
@@ -20,6 +21,7 @@ constexpr const char* kCleaningPatterns[] = {
     "((?![\\r\\n])\\s)+",
 };
 constexpr int kPatternCount = int(sizeof kCleaningPatterns / sizeof kCleaningPatterns[0]);
+constexpr int kEntityPattern = kPatternCount - 2;
 constexpr int kBlankPattern = kPatternCount - 1;
 
 // Compiled once; a compiled pattern is read-only, so threads may share it.
@@ -114,27 +116,37 @@ Text RemoveEachText(const Text& body, const std::vector<std::string_view>& texts
 
 Text ReplaceParagraphEnds(const Text& body) { return core::ReplaceAll(body, "</p>", "\r\n", true); }
 
-Text CleanHtml(Text body, sources::BlankRule blanks) {
+Text CleanHtml(Text body, const sources::CleaningRules& rules) {
   const regex::Regex* patterns = CleaningPatterns();
   Text text = std::move(body);
   Text next;
-  const bool collapse = blanks == sources::BlankRule::kCollapse;
+  const bool collapse = rules.blanks == sources::BlankRule::kCollapse;
   for (int i = 0; i < kPatternCount; ++i) {
-    const bool ok = collapse && i == kBlankPattern
-                        ? CollapseBlanks(patterns[i], text, next)
-                        : patterns[i].Replace(text, "", /*global=*/true, next) !=
-                              regex::Status::kLimitHit;
+    bool ok = true;
+    if (collapse && i == kBlankPattern) {
+      ok = CollapseBlanks(patterns[i], text, next);
+    } else if (rules.decodeEntities && i == kEntityPattern) {
+      next = core::HtmlUnescape(text);
+    } else {
+      ok = patterns[i].Replace(text, "", /*global=*/true, next) != regex::Status::kLimitHit;
+    }
     if (!ok) return Text();
     text.swap(next);
   }
-  return hotwords::RemoveBlankLines(text);
+  text = hotwords::RemoveBlankLines(text);
+  if (collapse) {
+    const size_t first = text.find_first_not_of("\r\n");
+    if (first == Text::npos) return Text();
+    text = text.substr(first, text.find_last_not_of("\r\n") - first + 1);
+  }
+  return text;
 }
 
 Text CleanBody(const Text& body, bool keepImages, ImageSources& imageSources,
-               sources::BlankRule blanks) {
+               const sources::CleaningRules& rules) {
   Text text = ReplaceParagraphEnds(StripParagraphTags(body));
-  if (!keepImages) return CleanHtml(std::move(text), blanks);
-  return RestoreImages(CleanHtml(ProtectImages(text, imageSources), blanks), imageSources);
+  if (!keepImages) return CleanHtml(std::move(text), rules);
+  return RestoreImages(CleanHtml(ProtectImages(text, imageSources), rules), imageSources);
 }
 
 }  // namespace collector

@@ -26,18 +26,20 @@ Text RemoveEachText(const Text& body, const std::vector<std::string_view>& texts
 Text ReplaceParagraphEnds(const Text& body);
 
 // Deletes, case-sensitively and in this order, style elements, script
-// elements, every remaining tag, lower-case named entities and the blanks
-// that are not line breaks, then removes blank lines. With kCollapse a run of
+// elements, every remaining tag, lower-case named entities (or, with
+// `decodeEntities`, decodes every character reference) and the blanks that
+// are not line breaks, then removes blank lines. With kCollapse a run of
 // blanks between two ASCII characters (neither a line break) stays as one
-// space; every other run goes. "" when the body is too hostile for the
-// regular-expression engine's step budget.
-Text CleanHtml(Text body, sources::BlankRule blanks = sources::BlankRule::kRemove);
+// space, every other run goes, and the text loses its leading and trailing
+// line breaks. "" when the body is too hostile for the regular-expression
+// engine's step budget.
+Text CleanHtml(Text body, const sources::CleaningRules& rules = {});
 
 // The text steps of cleaning one article body: paragraph tags, "</p>", and
 // CleanHtml, with the images protected around it when `keepImages`. The
 // image download and LocaliseImageRefs, which follow when the pictures are
 // made local, are the caller's.
 Text CleanBody(const Text& body, bool keepImages, ImageSources& imageSources,
-               sources::BlankRule blanks = sources::BlankRule::kRemove);
+               const sources::CleaningRules& rules = {});
 
 }  // namespace collector

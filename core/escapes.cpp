@@ -68,7 +68,7 @@ struct NamedReference {
 
 constexpr NamedReference kNamed[] = {
     {"amp", u'&'},     {"lt", u'<'},      {"gt", u'>'},      {"quot", u'"'},
-    {"apos", u'\''},   {"nbsp", 0x00A0},  {"middot", 0x00B7}, {"hellip", 0x2026},
+    {"apos", u'\''},   {"nbsp", u' '},    {"ensp", u' '},    {"emsp", u' '},    {"thinsp", u' '},  {"middot", 0x00B7}, {"hellip", 0x2026},
     {"mdash", 0x2014}, {"ndash", 0x2013}, {"ldquo", 0x201C}, {"rdquo", 0x201D},
     {"lsquo", 0x2018}, {"rsquo", 0x2019}, {"times", 0x00D7}, {"copy", 0x00A9},
     {"reg", 0x00AE},   {"deg", 0x00B0},   {"yen", 0x00A5},

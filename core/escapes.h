@@ -15,8 +15,9 @@ namespace core {
 Text JsonUnescape(std::string_view text);
 
 // Character references: &#NNN; &#xHHH; and the common named ones (&amp;
-// &lt; &gt; &quot; &apos; &nbsp; and a few more). An unknown or unterminated
-// reference stays as it is.
+// &lt; &gt; &quot; &apos; and a few more). The named blanks (&nbsp; &ensp;
+// &emsp; &thinsp;) become plain blanks: GBK has none of their own. An
+// unknown or unterminated reference stays as it is.
 Text HtmlUnescape(std::string_view text);
 
 // base64url (RFC 4648 section 5; "+" and "/" are taken too, padding may be

@@ -100,9 +100,13 @@ Profile MakeCurrent() {
                         "<span class=\"article-tag\">[\\s\\S]*?</span>",
                         "<p data-role=\"editor-name\">"}};
   p.article.removed = {"返回搜狐，查看更多"};
+  // The hidden original-title paragraph, and the "show all" box.
+  p.article.removePattern =
+      "<p data-role=\"original-title\"[^>]*>[\\s\\S]*?</p>|"
+      "<div class=\"lookall-box\">[\\s\\S]*?</section>\\s*</div>";
   p.article.percentDecode = false;
   p.article.fallback = true;
-  p.blanks = BlankRule::kCollapse;
+  p.cleaning = {BlankRule::kCollapse, true};
   return p;
 }
 

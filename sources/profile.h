@@ -23,6 +23,13 @@ enum class Unescape { kNone, kHtml, kJson };
 // keep one space where both neighbours are ASCII ("iPhone 15 Pro").
 enum class BlankRule { kRemove, kCollapse };
 
+// The cleaning of an article's text.
+struct CleaningRules {
+  BlankRule blanks = BlankRule::kRemove;
+  // Character references decoded ("R&amp;B" gives "R&B"), not deleted.
+  bool decodeEntities = false;
+};
+
 // How a result link that points at the engine's own redirect is unwrapped.
 // kBase64Target: the target is the base64url text after "u=a1" up to the
 // next "&".
@@ -100,6 +107,7 @@ struct ArticleRules {
   Text headers;  // request header lines for the article page
   std::vector<Layout> layouts;  // tried in order
   TextArray removed;            // texts removed from the body
+  Text removePattern;           // its matches are removed from the body too (hidden or noise parts)
   bool percentDecode = true;    // the whole page percent-decoded, not only made GBK
   // Pages of no known layout go to the general extractor.
   bool fallback = false;
@@ -112,7 +120,7 @@ struct Profile {
   VisitorService visitor;
   SearchRules search;
   ArticleRules article;
-  BlankRule blanks = BlankRule::kRemove;
+  CleaningRules cleaning;
 };
 
 // The built-in profiles.

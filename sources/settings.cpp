@@ -101,9 +101,20 @@ class EntryApplier {
       a.removed = core::Split(v, "|");
       return true;
     }
+    if (k == "removepattern") {
+      Pattern removal{a.removePattern};
+      if (!PatternText(v, true, removal)) return false;
+      a.removePattern = removal.text;
+      return true;
+    }
     if (k == "blanks") {
       if (v != "remove" && v != "collapse") return BadValue(v);
-      p_.blanks = v == "remove" ? BlankRule::kRemove : BlankRule::kCollapse;
+      p_.cleaning.blanks = v == "remove" ? BlankRule::kRemove : BlankRule::kCollapse;
+      return true;
+    }
+    if (k == "entities") {
+      if (v != "remove" && v != "decode") return BadValue(v);
+      p_.cleaning.decodeEntities = v == "decode";
       return true;
     }
     // layoutN.field, N from 1; one past the last adds a layout.

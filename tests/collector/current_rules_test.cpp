@@ -43,10 +43,11 @@ TEST(CurrentRules, CollapsedBlanksKeepWordsApart) {
       {"<p>中文 字</p><p>A 中</p>", "中文字\r\nA中"},
       {"<p><b>Apple</b> <i>Watch</i></p>", "Apple Watch"},
       {"<p>乗 A</p>", "乗A"},  // the character before the blank ends in an ASCII-looking byte
+      {"\n<p>R&amp;B&nbsp;live &lt;3</p>\n", "R&B live <3"},  // references decoded, no stray line break
   };
   ImageSources images;
   for (const Case& c : cases) {
-    EXPECT_EQ(CleanBody(c.html, false, images, sources::BlankRule::kCollapse), c.text) << c.html;
+    EXPECT_EQ(CleanBody(c.html, false, images, sources::Current().cleaning), c.text) << c.html;
   }
 }
 

@@ -114,12 +114,14 @@ TEST(CurrentCaptures, ArticleTitleAndBody) {
   EXPECT_EQ(collector::CutArticle(noScript, current.article).title, title);
 
   collector::ImageSources images;
-  const Text body = collector::CleanBody(cut.body, false, images, current.blanks);
+  const Text body = collector::CleanBody(cut.body, false, images, current.cleaning);
   for (const Text& line :
        core::Split(core::Utf8ToGbk(Capture("sohu_www_article_434365209_2020-11.body.txt")), "\n")) {
     if (!line.empty()) EXPECT_NE(core::Find(body, line), -1) << line;
   }
   EXPECT_EQ(core::Find(body, "返回搜狐"), -1);
+  EXPECT_EQ(core::Find(body, "原标题"), -1);  // hidden on the page
+  EXPECT_EQ(core::Find(body, "展开全文"), -1);
   EXPECT_EQ(core::Find(body, "<"), -1);
   // Blanks between ASCII words stay: the collapsed rule.
   EXPECT_NE(core::Find(body, "i’m possible"), -1);

@@ -86,7 +86,7 @@ TEST(Profiles, SettingsKeysOverrideOneFieldEach) {
        [](const Profile&) { return true; }},
       {"[article]\nfallback=on\nblanks=collapse\nlayout1.title2=<h1>{title}</h1>\n", "",
        [](const Profile& p) {
-         return p.article.fallback && p.blanks == sources::BlankRule::kCollapse &&
+         return p.article.fallback && p.cleaning.blanks == sources::BlankRule::kCollapse &&
                 p.article.layouts[0].titles.size() == 2 && p.article.layouts[0].titles[1].left == "<h1>";
        }},
       {"[article]\nlayout4.detect=<main>\nlayout4.end=</main>\nlayout4.title=<title>{title}</title>\n",
