@@ -2,6 +2,7 @@
 // replace; every match must begin and end on a character boundary.
 #include <vector>
 
+#include "core/text.h"
 #include "fuzz/fuzz_input.h"
 #include "regex/regex.h"
 #include "regex/regex_object.h"
@@ -15,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::int32_t> caps;
     if (re.Execute(p[1], global, caps) != regex::Status::kLimitHit) {
       std::vector<bool> boundary(p[1].size() + 1, false);
-      for (size_t i = 0; i < p[1].size(); i += (static_cast<unsigned char>(p[1][i]) >= 0x80) ? 2 : 1) {
+      for (size_t i = 0; i < p[1].size(); i += core::CharLengthAt(p[1], i)) {
         boundary[i] = true;
       }
       boundary[p[1].size()] = true;
