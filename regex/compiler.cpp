@@ -486,6 +486,7 @@ class Compiler {
   size_t Add(Op op) {
     Inst inst;
     inst.op = op;
+    if (op == Op::kSplit) inst.c = inst.d = kUnbounded;
     p_.code.push_back(inst);
     return p_.code.size() - 1;
   }
@@ -646,6 +647,8 @@ class Compiler {
           if (i + 1 < node.kids.size()) {
             const size_t split = Add(Op::kSplit);
             p_.code[split].a = Here();
+            p_.code[split].c = StartSet(node.kids.begin() + i, node.kids.begin() + i + 1);
+            p_.code[split].d = StartSet(node.kids.begin() + i + 1, node.kids.end());
             Emit(*node.kids[i]);
             jumps.push_back(Add(Op::kJump));
             p_.code[split].b = Here();
@@ -706,12 +709,15 @@ class Compiler {
       }
       p_.code[Add(Op::kJump)].a = loop;
       const std::uint32_t exit = Here();
+      const std::uint32_t bodySet = StartSet(node.kids.begin(), node.kids.end());
       if (node.greedy) {
         p_.code[split].a = bodyStart;
         p_.code[split].b = exit;
+        p_.code[split].c = bodySet;
       } else {
         p_.code[split].a = exit;
         p_.code[split].b = loop + 1;
+        p_.code[split].d = bodySet;
       }
       return;
     }
@@ -802,6 +808,26 @@ class Compiler {
       default:  // assertions and lookaheads consume nothing
         return true;
     }
+  }
+
+  // The start byte set (see Program::startSets) of the nodes tried one
+  // after the other as alternatives.
+  template <typename It>
+  std::uint32_t StartSet(It begin, It end) {
+    bool bytes[256] = {};
+    const bool saved = unknownStart_;
+    unknownStart_ = false;
+    bool open = false;
+    for (It it = begin; it != end; ++it) open = Firsts(**it, bytes) || open;
+    const bool unknown = unknownStart_;
+    unknownStart_ = saved;
+    if (open || unknown) return kUnbounded;
+    const std::uint32_t at = std::uint32_t(p_.startSets.size());
+    p_.startSets.resize(at + 4, 0);
+    for (int b = 0; b < 256; ++b) {
+      if (bytes[b]) p_.startSets[at + (b >> 6)] |= std::uint64_t(1) << (b & 63);
+    }
+    return at;
   }
 
   void FirstBytes(const Node& root) {

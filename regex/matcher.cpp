@@ -242,6 +242,14 @@ bool Matcher::Run(std::size_t start) {
         pc = in.a;
         continue;
       case Op::kSplit:
+        if (!p_.CanBegin(in.d, pos, s_, n_)) {
+          pc = in.a;
+          continue;
+        }
+        if (!p_.CanBegin(in.c, pos, s_, n_)) {
+          pc = in.b;
+          continue;
+        }
         if (!Push(kBranch, in.b, std::uint32_t(pos), 0)) return false;
         pc = in.a;
         continue;

@@ -23,7 +23,7 @@ enum class Op : std::uint8_t {
   kWordBoundary,
   kNotWordBoundary,
   kJump,   // a: target
-  kSplit,  // a: tried first, b: tried on backtracking
+  kSplit,  // a: tried first, b: tried on backtracking; c, d: their start byte sets
   kSave,   // a: capture slot
   kBackref,      // a: group
   kLookahead,    // a: 1 when negative, b: index after the matching kLookEnd
@@ -50,6 +50,17 @@ struct Program {
   std::vector<Inst> code;
   std::vector<CharClass> classes;
   std::vector<std::uint8_t> classKinds;  // CharClass::Kind of each class
+  // Sets of 256 bytes, four words each: the bytes a branch of a kSplit can
+  // begin with (kUnbounded for a branch that may match empty or whose start
+  // is unknown). A branch that cannot begin with the byte at hand is skipped
+  // without a choice point.
+  std::vector<std::uint64_t> startSets;
+  bool CanBegin(std::uint32_t set, std::size_t pos, const unsigned char* s, std::size_t n) const {
+    if (set == 0xFFFFFFFFu) return true;
+    if (pos >= n) return false;
+    const unsigned char c = s[pos];
+    return (startSets[set + (c >> 6)] >> (c & 63)) & 1;
+  }
   std::string literals;
   std::string foldMask;  // per byte of literals: 1 where the byte is folded
   int groups = 0;        // capture groups, not counting the whole match

@@ -91,6 +91,7 @@ TEST(RegexDialect, EachFeatureFindsTheStatedMatches) {
       // lookahead
       {"a(?=b)", "ac ab", kDefault, {"a"}},
       {"a(?!b)", "ab ac", kDefault, {"a"}},
+      {"(?:x|y)+|z", "xyzy", kDefault, {"xy", "z", "y"}},
       {"((?![\\r\\n])\\s)+", "a \t b\r\n c", kDefault, {" \t ", " "}},
       {"(?=(a+))a*b\\1", "baaabac", kDefault, {"aba"}},
       // backreferences
