@@ -844,6 +844,13 @@ class Compiler {
       }
     }
     p_.singleFirstByte = count == 1 ? last : -1;
+    if (count <= 4) {
+      p_.fewFirstBytes = count;
+      int k = 0;
+      for (int b = 0; b < 256; ++b) {
+        if (bytes[b]) p_.firstByteList[k++] = static_cast<unsigned char>(b);
+      }
+    }
     if (!p_.code.empty() && p_.code[0].op == Op::kString) {
       p_.prefix.assign(p_.literals, p_.code[0].a, p_.code[0].b);
     }

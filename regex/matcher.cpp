@@ -1,6 +1,9 @@
 #include "regex/matcher.h"
 
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/text.h"
 
@@ -54,9 +57,53 @@ Char Matcher::PrevChar(std::size_t pos) {
   return DecodeAt(s_, n_, start, length);
 }
 
-bool Matcher::IsBoundaryFrom(std::size_t pos, std::size_t known) const {
-  // A byte that cannot be a second byte always begins a character.
-  if (pos >= n_ || !core::IsTrailByte(s_[pos])) return true;
+namespace {
+
+// The first position at or after `q` below `n` whose byte is one of the `k`
+// (1 to 4) in `list`, or `n`.
+std::size_t FindAnyOf(const unsigned char* s, std::size_t q, std::size_t n,
+                      const unsigned char* list, int k) {
+#if defined(__SSE2__)
+  // Sixteen bytes at a time against each byte of the list (a short list
+  // repeats its first byte in the unused places).
+  const __m128i b0 = _mm_set1_epi8(char(list[0]));
+  const __m128i b1 = _mm_set1_epi8(char(list[k > 1 ? 1 : 0]));
+  const __m128i b2 = _mm_set1_epi8(char(list[k > 2 ? 2 : 0]));
+  const __m128i b3 = _mm_set1_epi8(char(list[k > 3 ? 3 : 0]));
+  for (; n - q >= 16; q += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + q));
+    const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, b0), _mm_cmpeq_epi8(v, b1)),
+                                     _mm_or_si128(_mm_cmpeq_epi8(v, b2), _mm_cmpeq_epi8(v, b3)));
+    const int mask = _mm_movemask_epi8(hit);
+    if (mask) return q + std::size_t(__builtin_ctz(unsigned(mask)));
+  }
+#endif
+  if (k == 1) {
+    const char* base = reinterpret_cast<const char*>(s);
+    const char* hit = core::FindByte(base + q, n - q, char(list[0]));
+    return hit ? std::size_t(hit - base) : n;
+  }
+  for (; q < n; ++q) {
+    const unsigned char c = s[q];
+    if (c == list[0] || c == list[1 % k] || c == list[2 % k] || c == list[3 % k]) return q;
+  }
+  return n;
+}
+
+}  // namespace
+
+std::size_t Matcher::SkipToFirstByte(std::size_t q) const {
+  if (p_.fewFirstBytes > 0) return FindAnyOf(s_, q, n_, p_.firstByteList, p_.fewFirstBytes);
+  // Four lookups per test, so the loop branches once per four bytes.
+  const bool* first = p_.firstBytes;
+  while (n_ - q >= 4 && !(first[s_[q]] | first[s_[q + 1]] | first[s_[q + 2]] | first[s_[q + 3]])) {
+    q += 4;
+  }
+  while (q < n_ && !first[s_[q]]) ++q;
+  return q;
+}
+
+bool Matcher::IsBoundaryAfterLeads(std::size_t pos, std::size_t known) const {
   // A byte that cannot begin a pair always ends one. In the run of
   // lead-capable bytes before `pos`, each is a valid second byte for the one
   // before it, so the run is read in pairs from its start: an even run ends
@@ -124,15 +171,8 @@ Status Matcher::Find(std::size_t from) {
       std::size_t q;
       for (;;) {
         if (start >= n_) return Status::kNoMatch;
-        if (p_.singleFirstByte >= 0) {
-          const char* hit = core::FindByte(Chars() + start, n_ - start, char(p_.singleFirstByte));
-          if (!hit) return Status::kNoMatch;
-          q = std::size_t(hit - Chars());
-        } else {
-          q = start;
-          while (q < n_ && !p_.firstBytes[s_[q]]) ++q;
-          if (q >= n_) return Status::kNoMatch;
-        }
+        q = SkipToFirstByte(start);
+        if (q >= n_) return Status::kNoMatch;
         if (!IsBoundaryFrom(q, start)) {
           start = q + 1;  // q is the second byte of a pair
           continue;

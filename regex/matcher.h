@@ -62,7 +62,13 @@ class Matcher {
   Char PrevChar(std::size_t pos);
   std::size_t PrevCharStart(std::size_t pos);
   // True when `pos` begins a character, given that `known` <= pos does.
-  bool IsBoundaryFrom(std::size_t pos, std::size_t known) const;
+  bool IsBoundaryFrom(std::size_t pos, std::size_t known) const {
+    // A byte that cannot be a second byte always begins a character.
+    return pos >= n_ || !core::IsTrailByte(s_[pos]) || IsBoundaryAfterLeads(pos, known);
+  }
+  bool IsBoundaryAfterLeads(std::size_t pos, std::size_t known) const;
+  // The first position at or after `q` whose byte can begin a match, or n_.
+  std::size_t SkipToFirstByte(std::size_t q) const;
   bool AtBol(std::size_t pos);
   bool AtEol(std::size_t pos) const;
   bool AtWordBoundary(std::size_t pos);

@@ -73,6 +73,10 @@ struct Program {
   bool anyStart = true;
   bool firstBytes[256] = {};
   int singleFirstByte = -1;  // the only possible first byte, or -1
+  // The possible first bytes when there are at most four of them (the
+  // scanner then compares a block of bytes with each at once), else 0.
+  int fewFirstBytes = 0;
+  unsigned char firstByteList[4] = {};
   std::string prefix;        // a literal (case-sensitive) every match begins with
   // When every match begins with one ASCII character and something follows
   // it: the bytes that can follow (a start whose next byte is not flagged
