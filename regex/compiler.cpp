@@ -765,6 +765,24 @@ class Compiler {
     }
   }
 
+  // The node itself when it is one character or class, seen through
+  // single-item sequences and non-capturing groups; else nullptr.
+  static const Node* OneCharacter(const Node& node) {
+    if (node.kind == Node::kChar || node.kind == Node::kClass) return &node;
+    if ((node.kind == Node::kConcat || (node.kind == Node::kGroup && node.group == 0)) &&
+        node.kids.size() == 1) {
+      return OneCharacter(*node.kids[0]);
+    }
+    return nullptr;
+  }
+
+  // True when a one-character node takes the single-byte character `c`.
+  bool Matches(const Node& node, Char c) const {
+    if (node.kind == Node::kClass) return p_.classes[node.cls].Test(c);
+    if (node.ch == c) return true;
+    return p_.ignoreCase && IsAsciiLetter(c) && FoldAscii(node.ch) == FoldAscii(c);
+  }
+
   // Adds the bytes a match of `node` can begin with; true when the node can
   // also match empty (so what follows it counts too).
   bool Firsts(const Node& node, bool* bytes) {
@@ -788,11 +806,25 @@ class Compiler {
         return false;
       case Node::kGroup:
         return Firsts(*node.kids[0], bytes);
-      case Node::kConcat:
+      case Node::kConcat: {
+        // After (?!X) with X one character, a one-byte character of X cannot
+        // begin what follows.
+        const Node* excluded = nullptr;
         for (const auto& kid : node.kids) {
-          if (!Firsts(*kid, bytes)) return false;
+          if (kid->kind == Node::kLook && kid->negative) {
+            excluded = OneCharacter(*kid->kids[0]);
+            continue;
+          }
+          bool own[256] = {};
+          const bool nullable = Firsts(*kid, own);
+          for (int b = 0; b < 256; ++b) {
+            if (own[b] && !(excluded && b < 0x80 && Matches(*excluded, Char(b)))) bytes[b] = true;
+          }
+          if (!nullable) return false;
+          if (kid->kind != Node::kBol && kid->kind != Node::kEol) excluded = nullptr;
         }
         return true;
+      }
       case Node::kAlt: {
         bool nullable = false;
         for (const auto& kid : node.kids) nullable = Firsts(*kid, bytes) || nullable;

@@ -91,6 +91,8 @@ TEST(RegexDialect, EachFeatureFindsTheStatedMatches) {
       // lookahead
       {"a(?=b)", "ac ab", kDefault, {"a"}},
       {"a(?!b)", "ab ac", kDefault, {"a"}},
+      {"(?!a)\\w+", "Abc", kDefault, {"bc"}},
+      {"(?!a)\\w+", "Abc", kCase, {"Abc"}},
       {"(?:x|y)+|z", "xyzy", kDefault, {"xy", "z", "y"}},
       {"((?![\\r\\n])\\s)+", "a \t b\r\n c", kDefault, {" \t ", " "}},
       {"(?=(a+))a*b\\1", "baaabac", kDefault, {"aba"}},
