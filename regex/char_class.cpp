@@ -186,6 +186,17 @@ void CharClass::FirstBytes(bool* bytes) const {
   }
 }
 
+int CharClass::MissingAscii(unsigned char* out, int room) const {
+  if (high_ || !allHigh_) return -1;
+  int count = 0;
+  for (Char c = 0; c < 0x80; ++c) {
+    if (Test(c)) continue;
+    if (count == room) return -1;
+    out[count++] = static_cast<unsigned char>(c);
+  }
+  return count;
+}
+
 bool CharClass::HasAnyHigh() const {
   if (!high_) return allHigh_;
   for (int i = 2; i < 1024; ++i) {

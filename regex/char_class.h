@@ -75,6 +75,10 @@ class CharClass {
   // The bytes a character of the set can begin with (256 flags).
   void FirstBytes(bool* bytes) const;
   bool HasAnyHigh() const;
+  // When the set takes every character of two bytes and every byte of 0x80
+  // and above: the ASCII characters it lacks, if at most `room`, written to
+  // `out`; their count. -1 for any other set.
+  int MissingAscii(unsigned char* out, int room) const;
 
  private:
   void MakeBitmap();

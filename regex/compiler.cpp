@@ -479,7 +479,12 @@ class Compiler {
     SetHints();
     FirstBytes(root);
     SecondBytes(root);
-    for (const CharClass& set : p_.classes) p_.classKinds.push_back(std::uint8_t(set.Kind()));
+    for (const CharClass& set : p_.classes) {
+      p_.classKinds.push_back(std::uint8_t(set.Kind()));
+      ClassStops stops;
+      stops.count = set.MissingAscii(stops.bytes, 4);
+      p_.classStops.push_back(stops);
+    }
   }
 
  private:

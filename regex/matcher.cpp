@@ -92,6 +92,15 @@ std::size_t FindAnyOf(const unsigned char* s, std::size_t q, std::size_t n,
 
 }  // namespace
 
+std::size_t Matcher::RunEnd(std::size_t from, const ClassStops& stops) const {
+  if (stops.count == 0) return n_;
+  for (std::size_t known = from;;) {
+    const std::size_t q = FindAnyOf(s_, known, n_, stops.bytes, stops.count);
+    if (q >= n_ || IsBoundaryFrom(q, known)) return q;
+    known = q + 1;  // q is a second byte, so a character begins after it
+  }
+}
+
 std::size_t Matcher::SkipToFirstByte(std::size_t q) const {
   if (p_.fewFirstBytes > 0) return FindAnyOf(s_, q, n_, p_.firstByteList, p_.fewFirstBytes);
   // Four lookups per test, so the loop branches once per four bytes.
@@ -382,13 +391,25 @@ bool Matcher::Run(std::size_t start) {
         const std::size_t runStart = pos;
         std::size_t p = pos, minPos = pos, lastStart = pos;
         std::uint32_t count = 0;
-        const std::uint32_t want = in.greedy ? in.d : in.c;
-        while (count < want && p < n_) {
-          std::size_t length;
-          if (!set.Test(DecodeAt(s_, n_, p, length))) break;
-          lastStart = p;
-          p += length;
-          if (++count == in.c) minPos = p;
+        const ClassStops& stops = p_.classStops[in.a];
+        if (in.greedy && in.d == kUnbounded && in.c <= 1 && stops.count >= 0) {
+          // The run ends at the first byte the class lacks; only whether it
+          // took a character counts here.
+          p = RunEnd(pos, stops);
+          if (p > pos) {
+            count = 1;
+            minPos = pos + CharLength(pos);
+            if (in.e) lastStart = PrevCharStart(p);
+          }
+        } else {
+          const std::uint32_t want = in.greedy ? in.d : in.c;
+          while (count < want && p < n_) {
+            std::size_t length;
+            if (!set.Test(DecodeAt(s_, n_, p, length))) break;
+            lastStart = p;
+            p += length;
+            if (++count == in.c) minPos = p;
+          }
         }
         steps_ -= std::int64_t((p - runStart));
         if (count < in.c) goto fail;

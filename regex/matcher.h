@@ -69,6 +69,8 @@ class Matcher {
   bool IsBoundaryAfterLeads(std::size_t pos, std::size_t known) const;
   // The first position at or after `q` whose byte can begin a match, or n_.
   std::size_t SkipToFirstByte(std::size_t q) const;
+  // Where a run of a class with few stop bytes that begins at `from` ends.
+  std::size_t RunEnd(std::size_t from, const ClassStops& stops) const;
   bool AtBol(std::size_t pos);
   bool AtEol(std::size_t pos) const;
   bool AtWordBoundary(std::size_t pos);

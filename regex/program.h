@@ -46,10 +46,19 @@ struct Inst {
   std::int32_t f = -1;
 };
 
+// The single-byte characters a class lacks, when it takes every other
+// character and lacks at most four: a run of the class then ends only at one
+// of those bytes, which a scan finds. `count` is -1 for any other class.
+struct ClassStops {
+  int count = -1;
+  unsigned char bytes[4] = {};
+};
+
 struct Program {
   std::vector<Inst> code;
   std::vector<CharClass> classes;
   std::vector<std::uint8_t> classKinds;  // CharClass::Kind of each class
+  std::vector<ClassStops> classStops;    // of each class
   // Sets of 256 bytes, four words each: the bytes a branch of a kSplit can
   // begin with (kUnbounded for a branch that may match empty or whose start
   // is unknown). A branch that cannot begin with the byte at hand is skipped
