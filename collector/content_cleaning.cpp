@@ -37,7 +37,7 @@ const regex::Regex* CleaningPatterns() {
 }
 
 bool IsWordNeighbour(char c) {
-  return !core::IsLeadByte(static_cast<unsigned char>(c)) && c != '\r' && c != '\n';
+  return static_cast<unsigned char>(c) < 0x80 && c != '\r' && c != '\n';
 }
 
 // `text` with each run of blanks the pattern finds replaced by one space
@@ -59,7 +59,7 @@ bool CollapseBlanks(const regex::Regex& blanks, const Text& text, Text& out) {
     size_t last = Text::npos;
     for (size_t p = kept; p < begin;) {
       last = p;
-      p += core::IsLeadByte(static_cast<unsigned char>(text[p])) ? 2 : 1;
+      p += core::CharLengthAt(text, p);
     }
     out.append(text, kept, begin - kept);
     const bool before = last != Text::npos && last + 1 == begin && IsWordNeighbour(text[last]);
