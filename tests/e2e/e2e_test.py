@@ -14,6 +14,7 @@ results in the GoogleTest XML shape so ./test counts them.
 """
 
 import argparse
+import base64
 import ctypes
 import json
 import os
@@ -79,6 +80,10 @@ class Server:
         """The recorded requests as (port kind, target), oldest first."""
         return [(e["port"], e["line"].split(" ")[1]) for e in json.loads(self.call("/__log"))]
 
+    def log(self):
+        """The recorded requests in full (see tools/test_server.py), oldest first."""
+        return json.loads(self.call("/__log"))
+
     def stop(self):
         try:
             self.call("/__quit", b"")
@@ -105,14 +110,14 @@ class Server:
 class Run:
     """A run directory with the program and a settings.ini for the server."""
 
-    def __init__(self, base, name, exe, server):
+    def __init__(self, base, name, exe, server, profile="classic", more_settings=""):
         self.dir = os.path.join(base, name)
         self.exe = exe
         shutil.rmtree(self.dir, ignore_errors=True)
         os.makedirs(self.dir)
         shutil.copy(exe, self.dir)
         with open(os.path.join(self.dir, "settings.ini"), "w", newline="") as f:
-            f.write(site.settings_ini(server.http, server.https))
+            f.write(site.settings_ini(server.http, server.https, profile=profile) + more_settings)
 
     @property
     def folder(self):
@@ -442,6 +447,131 @@ def stop_during_a_picture_download(server, base, exe):
     requested = [t for _, t in server.requests()]
     expect("/img/next.png" not in requested, "the second picture is not asked for")
     expect(site.search_target("之后的词") not in requested, "the next keyword is not searched")
+
+
+# --- today's sites: the current profile -------------------------------------------
+
+DATE_ANSWER = {"/": {"status": 200, "headers": [["Date", site.SERVER_DATE]], "body": "date"}}
+HOT_TARGETS = (site.BOARD_TARGET, site.VISITOR_TARGET, site.SUMMARY_TARGET)
+# Every keyword of the demo's two hot pages in order, without the advertising
+# row; the board's pinned item comes after its ranked ones, as in its JSON.
+BOARD_WORDS = site.BOARD_KEYWORDS + [site.BOARD_PINNED]
+CURRENT_KEYWORDS = BOARD_WORDS + [site.SUMMARY_PINNED, "R&B音乐节官宣阵容", "滑雪场客流大增"]
+CURRENT_ARTICLES = [("http", "/a/500101_120"), ("http", "/a/500102_121?from=bing&id=2"),
+                    ("https", "/a/500104_122")]
+CURRENT_FILES = sorted(["嫦娥七号成功着陆月球南极.txt", "2027届高校毕业生预计达1280万人.txt",
+                        "R&B音乐节官宣首批阵容.txt"])
+GENERIC_KEYWORD = site.BOARD_KEYWORDS[2]
+GENERIC_PAGE = "/news/300001.html"
+
+
+def current_site(server, first_valid_pass=0, wall_status=200, generic=False):
+    """Today's sites of the demo; the page of no known layout only when `generic`."""
+    a = dict(DATE_ANSWER)
+    a.update(site.current_answers(server.http, server.https, first_valid_pass, wall_status))
+    if not generic:
+        a[site.bing_target(GENERIC_KEYWORD)] = site.utf8_page(site.bing_no_result_page())
+    server.script(a)
+    return a
+
+
+def header_of(entry, name):
+    values = [v for n, v in entry["headers"] if n.lower() == name.lower()]
+    return values[0] if len(values) == 1 else values
+
+
+def visitor_cookie(n):
+    return "SUB=_2A25visitor%d; SUBP=0033WrSXvisitor%d" % (n, n)
+
+
+def hot_page_requests(log):
+    """(method, target, Cookie) of the hot pages' and the visitor service's requests."""
+    out = []
+    for e in log:
+        method, target = e["line"].split(" ")[:2]
+        if target in HOT_TARGETS:
+            out.append((method, target, header_of(e, "Cookie") if target == site.SUMMARY_TARGET else None))
+    return out
+
+
+@case
+def current_profile_pass_with_the_visitor_cookie(server, base, exe):
+    current_site(server)
+    run = Run(base, "current", exe, server, profile="current")
+    log = run.run("--profile=current", "--title=original")
+    entries = server.log()
+    expect_eq(hot_page_requests(entries),
+              [("GET", site.BOARD_TARGET, None), ("POST", site.VISITOR_TARGET, None),
+               ("GET", site.SUMMARY_TARGET, visitor_cookie(0))], "hot pages and the visitor post")
+    post = next(e for e in entries if e["line"].startswith("POST "))
+    expect_eq(base64.b64decode(post["body_b64"]), site.VISITOR_FORM.encode(), "visitor post body")
+    expect_eq(header_of(post, "Content-Type"), "application/x-www-form-urlencoded", "visitor post type")
+    summary = next(e for e in entries if site.SUMMARY_TARGET in e["line"])
+    expect_eq(header_of(summary, "Referer"), "https://weibo.com/", "summary Referer")
+    expect_eq(header_of(summary, "Accept-Language"), "zh-CN,zh;q=0.9", "summary Accept-Language")
+    for e in entries:
+        target = e["line"].split(" ")[1]
+        if target != "/":  # the date's request is the classic one
+            expect("Mozilla/5.0" in header_of(e, "User-Agent"), "browser User-Agent on %s" % e["line"])
+        expect(target not in HOT_TARGETS or e["port"] == "https", "over https: %s" % e["line"])
+
+    requests = server.requests()
+    expect_eq([t for p, t in requests if t.startswith("/search")],
+              [site.bing_target(k) for k in CURRENT_KEYWORDS], "searches (never the advertising row's)")
+    expect_eq([(p, t) for p, t in requests if t.startswith(("/a/", "/news/"))], CURRENT_ARTICLES,
+              "article requests: links unwrapped, &amp; decoded, the site icon's link passed over")
+
+    expect_eq(run.files(), CURRENT_FILES, "article files")
+    # The title from the h1 without its tag span; the hidden original title,
+    # the "show all" box and the back link gone; blank runs kept as one space
+    # between ASCII words only; references decoded.
+    expect_eq(run.read("2027届高校毕业生预计达1280万人.txt"), gbk(
+        "记者从教育部获悉，2027届高校毕业生规模预计达1280万人，同比增加58万人。\r\n"
+        "今年秋季招聘中，AI产品经理与Data Analyst岗位需求增长最快。\r\n"
+        "教育部将组织100场线上专场招聘，持续到明年春季。\r\n【编辑:王小明】"), "article bytes")
+    expect_eq(run.read("R&B音乐节官宣首批阵容.txt"), gbk(
+        "第三届城市R&B音乐节6日公布首批演出阵容，共有十二组音乐人参加。\r\n"
+        "音乐节将于明年五月在滨江公园举行，门票12月10日开售。\r\n【编辑:王小明】"), "article bytes, &amp;")
+    expect_eq(article_lines(log), ["嫦娥七号成功着陆月球南极====采集完成！", "2027届高校毕业生预计达1280万人====采集完成！",
+                                   "R&B音乐节官宣首批阵容====采集完成！"], "article log lines")
+    expect_eq(log[-2:], ["本次采集：关键词%d个，保存文章3篇，失败%d篇" % (len(CURRENT_KEYWORDS), len(CURRENT_KEYWORDS) - 3),
+                         DONE], "summary")
+
+    # A second pass in the same folder, taking the settings' profile: its first
+    # cookie is refused with the visitor page, the renewed one is taken.
+    current_site(server, first_valid_pass=1)
+    log = run.run("--title=original")
+    expect_eq(hot_page_requests(server.log()),
+              [("GET", site.BOARD_TARGET, None), ("POST", site.VISITOR_TARGET, None),
+               ("GET", site.SUMMARY_TARGET, visitor_cookie(0)), ("POST", site.VISITOR_TARGET, None),
+               ("GET", site.SUMMARY_TARGET, visitor_cookie(1))], "second pass: the cookie renewed once")
+    expect_eq([t for p, t in server.requests() if t.startswith("/search")],
+              [site.bing_target(k) for k in CURRENT_KEYWORDS], "second pass searches")
+    expect_eq(len(article_lines(log)), 3, "second pass saves again: %r" % log)
+    expect_eq(run.files(), CURRENT_FILES, "files after the second pass")
+
+    # A renewed cookie refused as well (HTTP 432): one renewal, one log line,
+    # and the pass goes on with the first hot page's keywords.
+    current_site(server, first_valid_pass=99, wall_status=432)
+    log = run.run("--title=original")
+    expect_eq([(m, t) for m, t, _ in hot_page_requests(server.log())],
+              [("GET", site.BOARD_TARGET), ("POST", site.VISITOR_TARGET), ("GET", site.SUMMARY_TARGET),
+               ("POST", site.VISITOR_TARGET), ("GET", site.SUMMARY_TARGET)], "refused pass: one renewal")
+    expect("热点页面为访客验证页：" + server.https_base + site.SUMMARY_TARGET in log, "visitor page named: %r" % log)
+    expect_eq([t for p, t in server.requests() if t.startswith("/search")],
+              [site.bing_target(k) for k in BOARD_WORDS],
+              "refused pass searches the first hot page's keywords")
+
+
+@case
+def classic_hint_when_both_hot_pages_are_empty(server, base, exe):
+    server.script(hot_pages([]))
+    log = Run(base, "hint", exe, server).run()
+    expect("提示：两个热点页面都没有关键词，网站可能已改版。可在 settings.ini 的 [sources] 中设置 profile=current，"
+           "或用命令行 --profile=current" in log, "the hint names the setting: %r" % log)
+    server.script(dict(DATE_ANSWER, **{site.BOARD_TARGET: site.answer(b'{"data":{"cards":[]}}', "application/json")}))
+    log = Run(base, "no-hint", exe, server, profile="current").run()
+    expect(not any(line.startswith("提示：") for line in log), "no hint with current: %r" % log)
 
 
 # --- the runner ------------------------------------------------------------------
