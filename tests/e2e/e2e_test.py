@@ -564,6 +564,37 @@ def current_profile_pass_with_the_visitor_cookie(server, base, exe):
 
 
 @case
+def general_extractor_only_where_the_profile_allows(server, base, exe):
+    a = current_site(server, generic=True)
+    run = Run(base, "fallback-current", exe, server, profile="current")
+    log = run.run("--title=original")
+    title = "旧城改造新规出台：居民意见纳入方案审批"
+    expect_eq(run.files(), sorted(CURRENT_FILES + [title + ".txt"]), "current writes the page (log %r)" % log)
+    text = run.read(title + ".txt").decode("gbk")
+    for kept in ("市住房和城乡建设局6日发布旧城改造新规", "相关负责人表示，新规将于明年一月一日起施行"):
+        expect(kept in text, "the article keeps %r: %r" % (kept, text))
+    for dropped in ("首页", "热门推荐", "相关阅读", "网友评论", "希望早日落实", "版权所有"):
+        expect(dropped not in text, "the article drops %r: %r" % (dropped, text))
+    expect(title + "====采集完成！" in log, "logged: %r" % log)
+
+    # The same page through classic's hot list and search; the command line's
+    # profile wins over the settings'.
+    a.update(hot_pages([GENERIC_KEYWORD]))
+    a[site.search_target(GENERIC_KEYWORD)] = site.utf8_page(site.result_page(server.http_base + GENERIC_PAGE))
+    server.script(a)
+    run = Run(base, "fallback-classic", exe, server, more_settings="[sources]\r\nprofile=current\r\n")
+    log = run.run("--profile=classic", "--title=original")
+    expect(("http", GENERIC_PAGE) in server.requests(), "classic fetched the page")
+    expect_eq(run.files(), [], "classic writes no article of unknown layout (log %r)" % log)
+
+    server.script(a)
+    run = Run(base, "fallback-off", exe, server, profile="current", more_settings="[article]\r\nfallback=off\r\n")
+    log = run.run("--title=original")
+    expect(("http", GENERIC_PAGE) in server.requests(), "current fetched the page")
+    expect_eq(run.files(), CURRENT_FILES, "fallback=off writes only the known layouts (log %r)" % log)
+
+
+@case
 def classic_hint_when_both_hot_pages_are_empty(server, base, exe):
     server.script(hot_pages([]))
     log = Run(base, "hint", exe, server).run()
