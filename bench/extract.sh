@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The general extractor beside Mozilla Readability (npm, with jsdom) and
 # readability-lxml (Debian python3-readability) on the labelled pages: the
-# scorer's precision, recall and F1 with both tokenisers, and each one's time
-# per page and per 100 KB (ours: the optimised build without sanitizers). The
+# scorer's precision, recall and F1 with both tokenisers, and each one's
+# processor time per page and per 100 KB, extraction and text only, not
+# reading or decoding (ours: the optimised build without sanitizers). The
 # peers are installed here when missing; one that cannot be installed is left
 # out of the table.
 #   bench/extract.sh [EVAL_DIR]     (default ../shared/extract-eval beside the checkout)

@@ -38,24 +38,26 @@ constexpr int kDataTableRows = 3;
 constexpr double kDataTableLinkDensity = 0.1;
 
 // Tell-tale words in class and id names (parts of words match too).
-constexpr const char* kUnlikelyNames[] = {
+constexpr std::string_view kUnlikelyNames[] = {
     "-ad-", "banner", "breadcrumb", "combx", "comment", "community", "disqus", "extra", "foot",
     "header", "legends", "menu", "related", "remark", "replies", "reply", "rss", "shoutbox",
     "sidebar", "skyscraper", "social", "sponsor", "supplemental", "ad-break", "agegate",
     "pagination", "pager", "popup", "share", "recommend", "copyright", "login", "nav", "toolbar",
     "hot-list", "hotnews", "ranking", "tags", "byline-social"};
-constexpr const char* kMaybeNames[] = {"and", "article", "body", "column", "content", "main",
+constexpr std::string_view kMaybeNames[] = {"and", "article", "body", "column", "content", "main",
                                        "shadow", "text", "detail", "post", "entry"};
-constexpr const char* kPositiveNames[] = {"article", "body", "content", "entry", "hentry", "h-entry",
+constexpr std::string_view kPositiveNames[] = {"article", "body", "content", "entry", "hentry", "h-entry",
                                           "main", "page", "pagination", "post", "text", "blog",
                                           "story", "detail", "zoom", "news_txt", "cont"};
-constexpr const char* kNegativeNames[] = {
+constexpr std::string_view kNegativeNames[] = {
     "-ad-", "hidden", "banner", "combx", "comment", "com-", "contact", "foot", "footer",
     "footnote", "gdpr", "masthead", "media", "meta", "outbrain", "promo", "related", "scroll",
     "share", "shoutbox", "sidebar", "skyscraper", "sponsor", "shopping", "tags", "tool", "widget",
     "recommend", "copyright", "nav", "menu", "rank", "hot", "login", "reply", "side", "link"};
+// Class and id words of the element that holds a page's headline.
+constexpr std::string_view kTitleNames[] = {"title", "headline", "heading"};
 // Names that mark an image source as a stand-in until a script loads the real one.
-constexpr const char* kPlaceholderNames[] = {"blank", "placeholder", "loading", "lazy", "spacer",
+constexpr std::string_view kPlaceholderNames[] = {"blank", "placeholder", "loading", "lazy", "spacer",
                                              "grey.gif", "pixel", "transparent"};
 constexpr const char* kLazySourceAttributes[] = {"data-src", "data-original", "data-lazy-src",
                                                  "data-actualsrc", "data-url", "original", "file"};
@@ -100,20 +102,17 @@ TextMeasure Measure(std::string_view text) {
   return m;
 }
 
-bool ContainsNoCase(std::string_view haystack, std::string_view needle) {
-  if (needle.size() > haystack.size()) return false;
-  for (size_t i = 0; i + needle.size() <= haystack.size(); ++i) {
-    size_t k = 0;
-    while (k < needle.size() && core::AsciiLower(haystack[i + k]) == needle[k]) ++k;
-    if (k == needle.size()) return true;
-  }
-  return false;
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = core::AsciiLower(c);
+  return out;
 }
 
+// True when one of the lower-case words of `list` is part of the lower-case `names`.
 template <size_t N>
-bool NamesMatch(std::string_view names, const char* const (&list)[N]) {
-  for (const char* word : list) {
-    if (ContainsNoCase(names, word)) return true;
+bool NamesMatch(std::string_view names, const std::string_view (&list)[N]) {
+  for (const std::string_view word : list) {
+    if (names.find(word) != std::string_view::npos) return true;
   }
   return false;
 }
@@ -194,7 +193,8 @@ struct Rules {
 
 class Extractor {
  public:
-  explicit Extractor(const Document& doc) : d_(doc), n_(doc.Size()), ends_(SubtreeEnds(doc)) {}
+  explicit Extractor(const Document& doc)
+      : d_(doc), n_(doc.Size()), ends_(SubtreeEnds(doc)), names_(ReadNames(doc)), texts_(MeasureTexts(doc)) {}
 
   // The chosen nodes (siblings in document order) under `rules`.
   std::vector<int> Run(const Rules& rules) {
@@ -226,12 +226,34 @@ class Extractor {
   bool Dropped(int n) const { return skip_[size_t(n)] || removed_[size_t(n)]; }
 
  private:
-  std::string_view Names(int n) const {
-    // class and id together; kept in a member so the view stays valid
-    names_.assign(d_.Attribute(n, "class"));
-    names_ += ' ';
-    names_ += d_.Attribute(n, "id");
-    return names_;
+  // What the class and id names of every element say, read once per page.
+  enum NameFlag : std::uint8_t { kUnlikely = 1, kMaybe = 2, kNegative = 4, kPositive = 8, kHeadline = 16 };
+  static std::vector<std::uint8_t> ReadNames(const Document& d) {
+    std::vector<std::uint8_t> flags(size_t(d.Size()), 0);
+    std::string names;
+    for (int n = 1; n < d.Size(); ++n) {
+      if (d.At(n).isText || d.At(n).size == 0) continue;
+      names.assign(d.Attribute(n, "class"));
+      names += ' ';
+      names += d.Attribute(n, "id");
+      if (names.size() <= 1) continue;
+      for (char& c : names) c = core::AsciiLower(c);
+      flags[size_t(n)] = std::uint8_t((NamesMatch(names, kUnlikelyNames) ? kUnlikely : 0) |
+                                      (NamesMatch(names, kMaybeNames) ? kMaybe : 0) |
+                                      (NamesMatch(names, kNegativeNames) ? kNegative : 0) |
+                                      (NamesMatch(names, kPositiveNames) ? kPositive : 0) |
+                                      (NamesMatch(names, kTitleNames) ? kHeadline : 0));
+    }
+    return flags;
+  }
+
+  static std::vector<TextMeasure> MeasureTexts(const Document& d) {
+    std::vector<TextMeasure> measures(size_t(d.Size()));
+    for (int n = 1; n < d.Size(); ++n) {
+      // Script and style texts are never measured: they are never content.
+      if (d.At(n).isText && !IsNeverContent(d.At(d.At(n).parent).tag)) measures[size_t(n)] = Measure(d.Text(n));
+    }
+    return measures;
   }
 
   // -- clean the tree --
@@ -254,10 +276,8 @@ class Extractor {
         t == kTag_tr || t == kTag_td || t == kTag_p) {
       return false;
     }
-    const std::string_view names = Names(n);
-    if (names.size() <= 1) return t == kTag_aside || t == kTag_footer;
-    return (NamesMatch(names, kUnlikelyNames) && !NamesMatch(names, kMaybeNames)) ||
-           t == kTag_aside || t == kTag_footer;
+    const std::uint8_t names = names_[size_t(n)];
+    return ((names & kUnlikely) && !(names & kMaybe)) || t == kTag_aside || t == kTag_footer;
   }
 
   void CleanTree() {
@@ -293,7 +313,7 @@ class Extractor {
         if (IsBlock(node.tag)) block_[size_t(blockOf_[size_t(parent)])].hasBlockChild = true;
         continue;
       }
-      const TextMeasure m = Measure(d_.Text(n));
+      const TextMeasure& m = texts_[size_t(n)];
       Block& b = block_[size_t(blockOf_[size_t(parent)])];
       b.own.units += m.units;
       b.own.commas += m.commas;
@@ -380,11 +400,10 @@ class Extractor {
   // What the class and id names say.
   double ClassWeight(int n) const {
     if (!rules_.weighClasses) return 0;
-    const std::string_view names = Names(n);
-    if (names.size() <= 1) return 0;
+    const std::uint8_t names = names_[size_t(n)];
     double weight = 0;
-    if (NamesMatch(names, kNegativeNames)) weight -= kClassWeight;
-    if (NamesMatch(names, kPositiveNames)) weight += kClassWeight;
+    if (names & kNegative) weight -= kClassWeight;
+    if (names & kPositive) weight += kClassWeight;
     return weight;
   }
 
@@ -591,6 +610,12 @@ class Extractor {
  public:
   int SubtreeEnd(int n) const { return ends_[size_t(n)]; }
   const std::vector<int>& Ends() const { return ends_; }
+  // Which elements have a class or id that names a headline.
+  std::vector<bool> HeadlineNames() const {
+    std::vector<bool> headline(names_.size());
+    for (size_t n = 0; n < names_.size(); ++n) headline[n] = (names_[n] & kHeadline) != 0;
+    return headline;
+  }
 
  private:
   const Document& d_;
@@ -604,14 +629,15 @@ class Extractor {
   std::vector<int> blockOf_;
   std::vector<double> score_;
   std::vector<int> candidates_;
-  mutable std::string names_;
+  const std::vector<std::uint8_t> names_;
+  const std::vector<TextMeasure> texts_;
 };
 
 // ---- Writing the result -------------------------------------------------
 
 bool IsPlaceholderSource(std::string_view src) {
   if (src.empty() || src.rfind("data:", 0) == 0) return true;
-  return NamesMatch(src, kPlaceholderNames);
+  return NamesMatch(Lower(src), kPlaceholderNames);
 }
 
 std::string_view ImageSource(const Document& d, int n) {
@@ -715,8 +741,6 @@ std::string WriteBody(const Document& d, const Extractor& x, const std::vector<i
 
 // ---- The title ----------------------------------------------------------
 
-// Class and id words of the element that holds a page's headline.
-constexpr const char* kTitleNames[] = {"title", "headline", "heading"};
 constexpr size_t kMaxTitleBytes = 400;
 constexpr double kMinTitleAgreement = 0.5;
 
@@ -805,7 +829,7 @@ double Agreement(const std::string& heading, const std::string& title) {
   return double(std::min(h.size(), t.size())) / double(std::max(h.size(), t.size()));
 }
 
-std::string FindTitle(const Document& d, const std::vector<int>& ends) {
+std::string FindTitle(const Document& d, const std::vector<int>& ends, const std::vector<bool>& headlineNames) {
   std::string title;
   std::string ogTitle;
   std::vector<std::string> headings;  // h1 first, then h2 and headline classes
@@ -825,8 +849,7 @@ std::string FindTitle(const Document& d, const std::vector<int>& ends) {
       std::string text = CollapsedText(d, ends, i + 1, ends[size_t(i)]);
       if (Measure(text).units >= 4) (node.tag == kTag_h1 ? headings : others).push_back(text);
     } else if (IsBlock(node.tag) || node.tag == kTag_span) {
-      const std::string names = std::string(d.Attribute(i, "class")) + " " + std::string(d.Attribute(i, "id"));
-      if (names.size() > 1 && NamesMatch(names, kTitleNames)) {
+      if (headlineNames[size_t(i)]) {
         std::string text = CollapsedText(d, ends, i + 1, ends[size_t(i)]);
         const int units = Measure(text).units;
         if (units >= 4 && units <= 200) others.push_back(text);
@@ -885,7 +908,7 @@ Extracted ExtractArticle(const core::Text& page) {
   }
   Extracted result;
   if (best.empty()) return result;
-  result.title = FindTitle(doc, extractor.Ends());
+  result.title = FindTitle(doc, extractor.Ends(), extractor.HeadlineNames());
   if (bestAttempt != lastAttempt) extractor.Run(attempts[bestAttempt]);
   result.body = WriteBody(doc, extractor, best);
   return result;
