@@ -1,0 +1,1 @@
+hot_fuzzer(fuzz_sources SOURCES sources_fuzz.cpp LINK collector hotwords sources)
