@@ -78,6 +78,9 @@ size_t FindIndex(std::string_view text, std::string_view what, size_t from, bool
   if (what.empty()) return from < text.size() ? from : std::string_view::npos;
   if (what.size() > text.size()) return std::string_view::npos;
   BoundaryWalker walker(text, from);
+  // Only a byte that can be a second byte may stand inside a character, so a
+  // text beginning with any other ("<", "&", a blank) needs no walk.
+  const bool onBoundary = !IsTrailByte(what[0]);
   const size_t last = text.size() - what.size();
   if (!ignoreCase) {
     size_t pos = from;
@@ -85,7 +88,7 @@ size_t FindIndex(std::string_view text, std::string_view what, size_t from, bool
       const char* hit = FindByte(text.data() + pos, last - pos + 1, what[0]);
       if (!hit) return std::string_view::npos;
       pos = size_t(hit - text.data());
-      if (EqualsAt(text, pos, what, false) && walker.IsBoundary(pos)) return pos;
+      if (EqualsAt(text, pos, what, false) && (onBoundary || walker.IsBoundary(pos))) return pos;
       ++pos;
     }
     return std::string_view::npos;
@@ -123,7 +126,7 @@ size_t FindIndex(std::string_view text, std::string_view what, size_t from, bool
         continue;
       }
     }
-    if (walker.IsBoundary(pos) && EqualsAt(text, pos, what, true)) return pos;
+    if ((onBoundary || walker.IsBoundary(pos)) && EqualsAt(text, pos, what, true)) return pos;
     ++pos;
   }
   return std::string_view::npos;
