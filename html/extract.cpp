@@ -410,8 +410,10 @@ class Extractor {
   // The share of a paragraph's score its ancestor `level` steps up receives.
   static double AncestorShare(int level) { return level == 0 ? 1.0 : level == 1 ? 0.5 : 1.0 / (level * 3); }
 
+  // The root stands for the body too: html, head and body make no nodes,
+  // so text written straight into the body hangs under it.
   void AddScore(int n, double points) {
-    if (n <= Document::kRoot) return;
+    if (n < Document::kRoot) return;
     if (!scored_[size_t(n)]) {
       scored_[size_t(n)] = 1;
       score_[size_t(n)] = TagScore(d_.At(n).tag) + ClassWeight(n);
@@ -431,7 +433,7 @@ class Extractor {
       const double points = ParagraphScore(b.own);
       // A block with blocks inside holds its loose text as a paragraph of its own.
       int ancestor = b.hasBlockChild ? n : d_.At(n).parent;
-      for (int level = 0; level < kAncestorLevels && ancestor > Document::kRoot; ++level) {
+      for (int level = 0; level < kAncestorLevels && ancestor >= Document::kRoot; ++level) {
         AddScore(ancestor, points * AncestorShare(level));
         ancestor = d_.At(ancestor).parent;
       }
@@ -475,7 +477,7 @@ class Extractor {
     // Climb while the parent scores better: the winner was one part of it.
     double lastScore = score_[size_t(top)];
     const double threshold = lastScore / 3;
-    for (int p = d_.At(top).parent; p > Document::kRoot; p = d_.At(p).parent) {
+    for (int p = d_.At(top).parent; p >= Document::kRoot; p = d_.At(p).parent) {
       if (!scored_[size_t(p)]) continue;
       if (score_[size_t(p)] < threshold) break;
       if (score_[size_t(p)] > lastScore) {

@@ -16,6 +16,7 @@ std::string Prose(const std::string& text, int sentences) {
 }
 
 std::vector<std::string> Pieces(const std::string& list) {
+  if (list.empty()) return {};
   std::vector<std::string> pieces(1);
   for (const char c : list) {
     if (c == '|') {
@@ -63,6 +64,10 @@ TEST(ExtractArticle, ArticleAgainstWhatSurroundsIt) {
        "<table>\n<tr>\n<td>\n<table>\n<tr>\n<td>" + Prose("正文", 4) + "</td>\n</tr>\n</table>\n<table>" + rows +
            "</table>\n</td>\n</tr>\n</table>",
        "正文3|<p>导师甲</p>|<p>3、中国戏曲理论</p>", "侧栏"},
+      {"text straight in the body",
+       "<html><body><h2>Notes</h2>We often get questions about how the functions should be used, when to "
+       "provide more input, and how to end properly.<p>Without further ado, here is the program, read on.</body></html>",
+       "We often get questions|Without further ado", ""},
       // (a stray GBK lead byte must not take the '<' after it along)
       {"text that would read as markup", "<div>" + Prose("a \x81&lt;b&gt; &amp;c", 3) + "</div>", "a \x81&lt;b> &amp;c0", "<b>"},
   };
