@@ -37,25 +37,29 @@ constexpr int kFewCommas = 10;             // blocks with fewer are checked when
 constexpr int kDataTableRows = 3;
 constexpr double kDataTableLinkDensity = 0.1;
 
-// Tell-tale words in class and id names (parts of words match too).
+// Tell-tale words in class and id names (parts of words match too), in
+// English and in the pinyin that Chinese sites also name their blocks in.
 constexpr std::string_view kUnlikelyNames[] = {
     "-ad-", "banner", "breadcrumb", "combx", "comment", "community", "disqus", "extra", "foot",
     "header", "legends", "menu", "related", "remark", "replies", "reply", "rss", "shoutbox",
     "sidebar", "skyscraper", "social", "sponsor", "supplemental", "ad-break", "agegate",
     "pagination", "pager", "popup", "share", "recommend", "copyright", "login", "nav", "toolbar",
-    "hot-list", "hotnews", "ranking", "tags", "byline-social"};
+    "hot-list", "hotnews", "ranking", "tags", "byline-social", "tuijian", "xiangguan", "pinglun",
+    "fenxiang", "daohang", "guanggao", "remen", "paihang"};
 constexpr std::string_view kMaybeNames[] = {"and", "article", "body", "column", "content", "main",
-                                       "shadow", "text", "detail", "post", "entry"};
+                                       "shadow", "text", "detail", "post", "entry", "zhengwen", "neirong",
+                                       "wenzhang"};
 constexpr std::string_view kPositiveNames[] = {"article", "body", "content", "entry", "hentry", "h-entry",
                                           "main", "page", "pagination", "post", "text", "blog",
-                                          "story", "detail", "zoom", "news_txt", "cont"};
+                                          "story", "detail", "zhengwen", "neirong", "wenzhang", "cont"};
 constexpr std::string_view kNegativeNames[] = {
     "-ad-", "hidden", "banner", "combx", "comment", "com-", "contact", "foot", "footer",
     "footnote", "gdpr", "masthead", "media", "meta", "outbrain", "promo", "related", "scroll",
     "share", "shoutbox", "sidebar", "skyscraper", "sponsor", "shopping", "tags", "tool", "widget",
-    "recommend", "copyright", "nav", "menu", "rank", "hot", "login", "reply", "side", "link"};
+    "recommend", "copyright", "nav", "menu", "rank", "login", "reply", "tuijian", "xiangguan",
+    "pinglun", "fenxiang", "daohang", "guanggao", "remen", "paihang", "banquan", "side"};
 // Class and id words of the element that holds a page's headline.
-constexpr std::string_view kTitleNames[] = {"title", "headline", "heading"};
+constexpr std::string_view kTitleNames[] = {"title", "headline", "heading", "biaoti"};
 // Names that mark an image source as a stand-in until a script loads the real one.
 constexpr std::string_view kPlaceholderNames[] = {"blank", "placeholder", "loading", "lazy", "spacer",
                                              "grey.gif", "pixel", "transparent"};
