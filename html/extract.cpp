@@ -331,7 +331,16 @@ class Extractor {
     }
     // Children come after their parents, so one backward pass sums subtrees.
     for (int n = n_ - 1; n >= 1; --n) {
-      if (skip_[size_t(n)]) continue;
+      if (skip_[size_t(n)]) {
+        // Form fields and embedded frames are never text, but their number
+        // tells a sign-up box or a video player from prose.
+        const std::uint32_t t = d_.At(n).tag;
+        const int parent = d_.At(n).parent;
+        if (skip_[size_t(parent)]) continue;
+        if (t == kTag_input || t == kTag_select || t == kTag_textarea || t == kTag_button) ++sub_[size_t(parent)].inputs;
+        if (t == kTag_embed || t == kTag_object || t == kTag_iframe) ++sub_[size_t(parent)].embeds;
+        continue;
+      }
       Subtree& s = sub_[size_t(n)];
       const std::uint32_t t = d_.At(n).tag;
       if (t == kTag_p) ++s.paragraphs;
@@ -339,8 +348,6 @@ class Extractor {
       if (t == kTag_li) ++s.items;
       if (t == kTag_tr) ++s.rows;
       if (t == kTag_table) ++s.tables;
-      if (t == kTag_input) ++s.inputs;
-      if (t == kTag_embed || t == kTag_object || t == kTag_iframe) ++s.embeds;
       if (IsHeading(t)) s.headingUnits = s.units;
       const Block& b = block_[size_t(n)];
       if (IsProse(b)) {

@@ -68,6 +68,11 @@ TEST(ExtractArticle, ArticleAgainstWhatSurroundsIt) {
        "<html><body><h2>Notes</h2>We often get questions about how the functions should be used, when to "
        "provide more input, and how to end properly.<p>Without further ado, here is the program, read on.</body></html>",
        "We often get questions|Without further ado", ""},
+      {"a sign-up box inside the article",
+       "<article><p>The harbour stayed closed on Wednesday as the storm showed no sign of easing, with ships waiting.</p>"
+       "<div class=\"box\"><h3>Get our morning briefing</h3><form><input type=\"email\"><button>Go</button></form></div>"
+       "<p>Harbour master Tom Lee said the decision was taken after waves of eight metres, and more.</p></article>",
+       "ships waiting|Tom Lee", "morning briefing"},
       // (a stray GBK lead byte must not take the '<' after it along)
       {"text that would read as markup", "<div>" + Prose("a \x81&lt;b&gt; &amp;c", 3) + "</div>", "a \x81&lt;b> &amp;c0", "<b>"},
   };
