@@ -20,15 +20,6 @@ Matcher::Matcher(const Program& program, std::string_view subject)
       counters_(program.counters, 0),
       marks_(program.positions, 0) {}
 
-bool Matcher::Push(FrameKind kind, std::uint32_t pc, std::uint32_t a, std::uint32_t b) {
-  if (stack_.size() >= frameLimit_) {
-    limitHit_ = true;
-    return false;
-  }
-  stack_.push_back(Frame{kind, pc, a, b});
-  return true;
-}
-
 bool Matcher::IsTrail(std::size_t pos) {
   if (trail_.empty()) {
     trail_.assign(n_ / 8 + 1, 0);
@@ -122,12 +113,12 @@ bool Matcher::IsBoundaryAfterLeads(std::size_t pos, std::size_t known) const {
   return leads % 2 == 0;
 }
 
-bool Matcher::AtBol(std::size_t pos) {
+bool Matcher::AtBol(std::size_t pos) const {
   if (pos == 0) return true;
   if (!p_.multiline) return false;
+  // A CR or LF is never the second byte of a character.
   const unsigned char last = s_[pos - 1];
-  if (last != '\r' && last != '\n') return false;
-  return PrevChar(pos) == last;
+  return last == '\r' || last == '\n';
 }
 
 bool Matcher::AtEol(std::size_t pos) const {

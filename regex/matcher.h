@@ -56,7 +56,14 @@ class Matcher {
   };
 
   bool Run(std::size_t start);  // false: no match here (or the limit was hit)
-  bool Push(FrameKind kind, std::uint32_t pc, std::uint32_t a, std::uint32_t b);
+  bool Push(FrameKind kind, std::uint32_t pc, std::uint32_t a, std::uint32_t b) {
+    if (stack_.size() >= frameLimit_) {
+      limitHit_ = true;
+      return false;
+    }
+    stack_.push_back(Frame{kind, pc, a, b});
+    return true;
+  }
   bool IsTrail(std::size_t pos);
   // Previous character of the boundary `pos` (> 0).
   Char PrevChar(std::size_t pos);
@@ -71,7 +78,7 @@ class Matcher {
   std::size_t SkipToFirstByte(std::size_t q) const;
   // Where a run of a class with few stop bytes that begins at `from` ends.
   std::size_t RunEnd(std::size_t from, const ClassStops& stops) const;
-  bool AtBol(std::size_t pos);
+  bool AtBol(std::size_t pos) const;
   bool AtEol(std::size_t pos) const;
   bool AtWordBoundary(std::size_t pos);
   bool BackrefAt(std::size_t& pos, int group);
