@@ -56,11 +56,6 @@ class Output {
   Wide wide_;
 };
 
-// Length of the GBK character at `i` (1 or 2).
-size_t CharLength(std::string_view s, size_t i) {
-  return IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
-}
-
 struct NamedReference {
   std::string_view name;
   char16_t unit;
@@ -82,7 +77,7 @@ Text JsonUnescape(std::string_view s) {
   size_t i = 0;
   while (i < s.size()) {
     if (s[i] != '\\' || i + 1 >= s.size()) {
-      const size_t n = CharLength(s, i);
+      const size_t n = CharLengthAt(s, i);
       out.Gbk(s.substr(i, n));
       i += n;
       continue;
@@ -131,7 +126,7 @@ Text HtmlUnescape(std::string_view s) {
   size_t i = 0;
   while (i < s.size()) {
     if (s[i] != '&') {
-      const size_t n = CharLength(s, i);
+      const size_t n = CharLengthAt(s, i);
       out.Gbk(s.substr(i, n));
       i += n;
       continue;

@@ -24,6 +24,7 @@ TEST(Escapes, JsonStringBodies) {
       {"\\u0000", "?"},                // no zero byte in text
       {"\\u12g4 \\q \\", "\\u12g4 \\q \\"},  // not escapes: kept
       {"乗\\u0041", "乗A"},            // 乗's second byte is a backslash
+      {"\x80\\n\xFF\\t", "\x80\n\xFF\t"},  // 0x80 and 0xFF never take the byte after them
   };
   for (const Case& c : cases) EXPECT_EQ(core::JsonUnescape(c.in), c.out) << c.in;
   // A surrogate pair is one character, converted as the platform converts it.
@@ -35,6 +36,7 @@ TEST(Escapes, HtmlReferences) {
   const Case cases[] = {
       {"a &amp; b &lt;c&gt; &quot;d&quot;", "a & b <c> \"d\""},
       {"&#20013;&#x6587;&#X41;", "中文A"},
+      {"\x81&amp;\x80&lt;", "\x81&\x80<"},  // a stray lead byte keeps no reference from being read
       {"AT&T &unknown; &amp &#; &#xZZ;", "AT&T &unknown; &amp &#; &#xZZ;"},
   };
   for (const Case& c : cases) EXPECT_EQ(core::HtmlUnescape(c.in), c.out) << c.in;
