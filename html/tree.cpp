@@ -136,7 +136,7 @@ class TreeBuilder {
   // The innermost element that end tags and implied ends do not reach past.
   int Scope() const {
     return std::max({Top(kTag_table), Top(kTag_td), Top(kTag_th), Top(kTag_caption),
-                     Top(kTag_object), Top(kTag_marquee), Top(kTag_applet), Top(kTag_button)});
+                     Top(kTag_object), Top(kTag_marquee), Top(kTag_applet)});
   }
   std::uint32_t Current() const { return d_.At(stack_.back()).tag; }
 
@@ -282,7 +282,7 @@ class TreeBuilder {
       case kTag_caption:
         boundary = Top(kTag_table);
         break;
-      case kTag_object: case kTag_marquee: case kTag_applet: case kTag_button:
+      case kTag_object: case kTag_marquee: case kTag_applet:
         boundary = std::max({Top(kTag_table), Top(kTag_td), Top(kTag_th), Top(kTag_caption)});
         break;
       default:

@@ -71,6 +71,8 @@ TEST(ParseDocument, ConstructsOfRealPages) {
       {"<div><table><tr><td>a</div>b</td></tr></table>c</div>",
        "<div><table><tr><td>ab</td></tr></table>c</div>"},
       {"<div/>a", "<div>a</div>"},
+      // a "self-closed" button stays open, as in browsers, but not past its block
+      {"<div><form><button/></form>a</div>b", "<div><form><button></button></form>a</div>b"},
       {"<svg><path/>a</svg>", "<svg><path></path>a</svg>"},
       {"<html><head><title>t</title></head><body class=b>x</body></html>y", "<title>t</title>xy"},
       // attributes: unquoted, duplicate, without value, references
