@@ -18,13 +18,15 @@ namespace {
 using core::Control;
 
 // The body's paragraphs as lines of plain text, the images kept, downloaded
-// and re-pointed as the options say at this moment. False when stopped.
-bool PrepareBody(Text& body, const sources::CleaningRules& rules, CollectorContext& context) {
+// (their addresses read against the page's) and re-pointed as the options say
+// at this moment. False when stopped.
+bool PrepareBody(Text& body, const Text& pageAddress, const sources::CleaningRules& rules,
+                 CollectorContext& context) {
   const bool keepImages = context.window.IsChecked(Control::选择框_保留图片);
   ImageSources imageSources;
   body = CleanBody(body, keepImages, imageSources, rules);
   if (keepImages && context.window.IsChecked(Control::单选框_图片本地化)) {
-    if (!DownloadImages(body, context.outputFolder, context.fetchers.image,
+    if (!DownloadImages(body, context.outputFolder, pageAddress, context.fetchers.image,
                         context.safePoints)) {
       return false;
     }
@@ -89,7 +91,7 @@ ArticleOutcome CollectArticle(const Text& keyword, CollectorContext& context) {
   // A stop during the fetch ends the keyword here, before any image or file.
   if (!context.safePoints.Checkpoint()) return ArticleOutcome::kStopped;
 
-  if (!PrepareBody(article.body, profile.cleaning, context)) return ArticleOutcome::kStopped;
+  if (!PrepareBody(article.body, link, profile.cleaning, context)) return ArticleOutcome::kStopped;
   return SaveArticle(keyword, article.title, article.body, context);
 }
 

@@ -8,7 +8,18 @@ namespace collector {
 
 Text PictureFolder(const Text& outputFolder) { return outputFolder + "/pic"; }
 
-bool DownloadImages(const Text& body, const Text& outputFolder,
+Text ImageAddress(const Text& src, const Text& pageAddress) {
+  if (src.empty() || src[0] != '/') return src;
+  // Today's news pages name their pictures "//host/path", which no fetch
+  // takes as it stands.
+  const size_t schemeEnd = pageAddress.find("://");
+  if (schemeEnd == Text::npos) return src;
+  if (src.size() > 1 && src[1] == '/') return pageAddress.substr(0, schemeEnd + 1) + src;
+  const size_t hostEnd = pageAddress.find_first_of("/?#", schemeEnd + 3);
+  return pageAddress.substr(0, hostEnd) + src;
+}
+
+bool DownloadImages(const Text& body, const Text& outputFolder, const Text& pageAddress,
                     const std::function<Bytes(const Text& url)>& fetchImage,
                     core::SafePoints& safePoints) {
   core::TextArray addresses;
@@ -21,7 +32,7 @@ bool DownloadImages(const Text& body, const Text& outputFolder,
     if (address.empty()) continue;
     const Text path = folder + "/" + ImageFileName(address);
     if (!safePoints.Checkpoint()) return false;
-    const Bytes bytes = fetchImage(address);
+    const Bytes bytes = fetchImage(ImageAddress(address, pageAddress));
     if (!safePoints.Checkpoint()) return false;
     // A failed write is not reported: the tag keeps naming the file.
     core::WriteWholeFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()),

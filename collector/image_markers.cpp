@@ -1,6 +1,7 @@
 #include "collector/image_markers.h"
 
 #include <set>
+#include <utility>
 
 #include "core/cut.h"
 #include "regex/regex_object.h"
@@ -69,7 +70,14 @@ Text ProtectImages(const Text& body, ImageSources& sources) {
     // A tag met before was replaced at its first turn; its address is still
     // recorded once per occurrence.
     if (core::Find(out, tag, 1, true) > 0) out = core::ReplaceAll(out, tag, ImageMarker(int(n)), true);
-    sources.push_back(core::TextBetween(item, "src=\"", "\""));
+    Text src = core::TextBetween(item, "src=\"", "\"");
+    // A lazily loaded picture shows a data: placeholder until a script copies
+    // the real address in from data-src.
+    if (core::StartsWith(src, "data:")) {
+      Text lazy = core::TextBetween(item, "data-src=\"", "\"");
+      if (!lazy.empty()) src = std::move(lazy);
+    }
+    sources.push_back(std::move(src));
   }
   return out;
 }

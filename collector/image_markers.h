@@ -23,7 +23,8 @@ Text ImageMarker(int n);
 
 // Empties `sources`, then replaces every "<img...>" tag of the body (the name
 // in lower case) by its marker, ignoring case, and records the tag's
-// src="..." address ("" when it has none) in `sources`.
+// src="..." address ("" when it has none) in `sources`; a data: placeholder
+// gives way to the tag's data-src="..." when it has one.
 Text ProtectImages(const Text& body, ImageSources& sources);
 
 // Turns every marker of a recorded image back into "<img src="address">",

@@ -10,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "collector/image_download.h"
 #include "collector/image_markers.h"
 #include "collector/search_results.h"
 #include "core/encoding.h"
@@ -305,6 +306,33 @@ TEST_F(CollectArticleTest, LocalPicturesAreDownloadedAndPointedAt) {
                                "http://img.test/x/a.jpg"}));
   EXPECT_EQ(FileContent("pic/a.jpg"), std::string("JPEG\0a", 6));
   EXPECT_EQ(FileContent("pic/b.png"), "PNG b");
+}
+
+TEST_F(CollectArticleTest, PictureAddressesWithoutSchemeOrHostAreReadAgainstThePage) {
+  UseLocalPictures();
+  Serve("k", "https://news.test/a/1?x=2",
+        Layout1Article("相对", "<p>图<img src=\"//img.test/r.png\">根<img src=\"/s.png\"></p>"));
+  pages_["https://img.test/r.png"] = "R";
+  pages_["https://news.test/s.png"] = "S";
+  EXPECT_EQ(Collect("k"), ArticleOutcome::kSaved);
+  EXPECT_EQ(FileContent("pic/r.png"), "R");
+  EXPECT_EQ(FileContent("pic/s.png"), "S");
+  EXPECT_EQ(FileContent("相对.txt"), "图<img src=\"/pic/r.png\">根<img src=\"/pic/s.png\">");
+
+  struct Case {
+    const char* src;
+    const char* page;
+    const char* address;
+  };
+  const Case cases[] = {
+      {"//img.test/a.png", "http://news.test/a", "http://img.test/a.png"},
+      {"/b.png", "http://news.test:8080", "http://news.test:8080/b.png"},
+      {"/b.png", "https://news.test#top", "https://news.test/b.png"},
+      {"http://img.test/c.png", "https://news.test/a", "http://img.test/c.png"},
+      {"d.png", "https://news.test/a/", "d.png"},
+      {"//img.test/e.png", "no scheme", "//img.test/e.png"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ImageAddress(c.src, c.page), c.address) << c.src << " " << c.page;
 }
 
 TEST_F(CollectArticleTest, PictureNamesWithAQueryAreStoredAndPointedAtUnderOneSafeName) {

@@ -68,6 +68,11 @@ TEST(ImageMarkers, ProtectingFollowsTheTagsAsWritten) {
       {"<img src=\"a\">1<img src=\"a\">2", "jbclsa1jbclsa2", {"a", "a"}, "<img src=\"a\">1<img src=\"a\">2"},
       {"<img src=\"a\"><img src=\"b\"><img src=\"a\">", "jbclsajbclsbjbclsa", {"a", "b", "a"},
        "<img src=\"a\"><img src=\"b\"><img src=\"a\">"},
+      // a lazy picture's placeholder gives way to its data-src
+      {"<img src=\"data:image/gif;base64,R0=\" data-src=\"//h/a.jpg\">", "jbclsa", {"//h/a.jpg"},
+       "<img src=\"//h/a.jpg\">"},
+      {"<img src=\"data:image/png;base64,iV=\">", "jbclsa", {"data:image/png;base64,iV="},
+       "<img src=\"data:image/png;base64,iV=\">"},
       // an address holding a later marker's letters is put back intact
       {"<img src=\"/jbclsb.jpg\"><img src=\"/b.jpg\">", "jbclsajbclsb", {"/jbclsb.jpg", "/b.jpg"},
        "<img src=\"/jbclsb.jpg\"><img src=\"/b.jpg\">"},
