@@ -6,19 +6,12 @@
 namespace core {
 namespace {
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  c = AsciiLower(c);
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 // The value of the hex digits of `s`, or -1 when one is not a hex digit.
 long HexNumber(std::string_view s) {
   if (s.empty()) return -1;
   long value = 0;
   for (char c : s) {
-    const int d = HexDigit(c);
+    const int d = HexDigitValue(c);
     if (d < 0) return -1;
     value = value * 16 + d;
   }

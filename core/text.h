@@ -85,6 +85,14 @@ inline size_t CharLengthAt(std::string_view text, size_t pos) {
 inline char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
+// The value of a hex digit (either letter case), or -1.
+inline int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  c = AsciiUpper(c);
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 // ASCII letters upper-cased, double-byte characters untouched.
 Text ToUpperAscii(std::string_view text);
 

@@ -5,13 +5,6 @@
 namespace core {
 namespace {
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  c = AsciiUpper(c);
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 bool IsUnreserved(unsigned char c) {
   return c == '-' || c == '.' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
          (c >= 'a' && c <= 'z');
@@ -48,8 +41,8 @@ Text UrlDecode(std::string_view text, bool toGbk) {
     out.append(text.data() + p, percent - p);
     p = percent;
     if (p == text.size()) break;
-    if (p + 2 < text.size() && HexValue(text[p + 1]) >= 0 && HexValue(text[p + 2]) >= 0) {
-      const int value = HexValue(text[p + 1]) * 16 + HexValue(text[p + 2]);
+    if (p + 2 < text.size() && HexDigitValue(text[p + 1]) >= 0 && HexDigitValue(text[p + 2]) >= 0) {
+      const int value = HexDigitValue(text[p + 1]) * 16 + HexDigitValue(text[p + 2]);
       if (value != 0) out.push_back(char(value));
       p += 3;
     } else {
