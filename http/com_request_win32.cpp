@@ -298,6 +298,8 @@ Bytes ComHttpRequest(const Text& url, RequestOptions& o) {
       statusCode = int((*status).dblVal);
     }
   }
+  // A body cut short is a failed fetch, as with the other clients.
+  if (!BodyArrivedWhole(responseHeaders, statusCode, method, result.size())) result.clear();
   Text responseCookies;
   AppendSetCookies(responseHeaders, responseCookies);
   if (mergeCookies && cookies) responseCookies = MergeCookies(*cookies, responseCookies);

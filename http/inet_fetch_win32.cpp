@@ -8,6 +8,7 @@
 #include "http/internet_handle_win32.h"
 #include "http/inet_fetch.h"
 #include "http/request_rules.h"
+#include "http/wide_text_win32.h"
 
 namespace http {
 
@@ -31,7 +32,7 @@ constexpr DWORD kHeaderBuffer = 5000;
 void SetTimeouts(HINTERNET handle, DWORD ms) {
   for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
                        INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT}) {
-    InternetSetOptionA(handle, option, &ms, sizeof ms);
+    InternetSetOptionW(handle, option, &ms, sizeof ms);
   }
 }
 
@@ -58,11 +59,14 @@ Bytes InetFetch(const Text& url, RequestOptions& o) {
   const Text agent = InetAgent(headers);
   const Text proxyList = ProxyList(proxy, secure);
 
+  // Texts cross to WinInet as UTF-16 from GBK, never through the system's
+  // ANSI code page; the path is made ASCII first (see InetObjectName).
   Exchange x;
   if (proxy.empty()) {
-    x.internet.Reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    x.internet.Reset(InternetOpenW(WideText(agent).c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
   } else {
-    x.internet.Reset(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PROXY, proxyList.c_str(), "", 0));
+    x.internet.Reset(
+        InternetOpenW(WideText(agent).c_str(), INTERNET_OPEN_TYPE_PROXY, WideText(proxyList).c_str(), L"", 0));
   }
   if (!x.internet) return Bytes();
   // WinInet's receive time-out is otherwise the platform's, and Wine's is
@@ -71,18 +75,18 @@ Bytes InetFetch(const Text& url, RequestOptions& o) {
   SetTimeouts(x.internet.get(), timeout);
 
   const Text host = UrlHost(url, false);
-  x.connection.Reset(InternetConnectA(x.internet.get(), host.c_str(), INTERNET_PORT(UrlPort(url)), nullptr, nullptr,
-                                      INTERNET_SERVICE_HTTP, 0, 0));
+  x.connection.Reset(InternetConnectW(x.internet.get(), WideText(host).c_str(), INTERNET_PORT(UrlPort(url)), nullptr,
+                                      nullptr, INTERNET_SERVICE_HTTP, 0, 0));
   if (!x.connection) return Bytes();
 
   const Text verb = MethodName(method);
-  const Text path = UrlPath(url);
-  x.request.Reset(HttpOpenRequestA(x.connection.get(), verb.c_str(), path.c_str(), "HTTP/1.1", nullptr, nullptr,
-                                   InetRequestFlags(cookiesGiven, noRedirect, secure), 0));
+  const Text path = InetObjectName(UrlPath(url));
+  x.request.Reset(HttpOpenRequestW(x.connection.get(), WideText(verb).c_str(), WideText(path).c_str(), L"HTTP/1.1",
+                                   nullptr, nullptr, InetRequestFlags(cookiesGiven, noRedirect, secure), 0));
   if (!x.request) return Bytes();
   SetTimeouts(x.request.get(), timeout);
   DWORD securityFlags = 0x0001F380;
-  InternetSetOptionA(x.request.get(), INTERNET_OPTION_SECURITY_FLAGS, &securityFlags, sizeof securityFlags);
+  InternetSetOptionW(x.request.get(), INTERNET_OPTION_SECURITY_FLAGS, &securityFlags, sizeof securityFlags);
 
   const Text block =
       InetHeaderBlock(headers, url, method, o.cookies.value_or(Text()), addDefaultHeaders, normaliseHeaders);
@@ -95,6 +99,9 @@ Bytes InetFetch(const Text& url, RequestOptions& o) {
   if (IsCancelled(cancel)) return Bytes();
 
   // The result of the send is not examined: a failed send reads nothing.
+  // The header block alone goes as bytes: WinInet writes a UTF-16 block in
+  // the system's ANSI code page, where Chinese in a header or cookie would
+  // turn into "?"; bytes given through the A call reach the wire as given.
   if (method == 0) {
     HttpSendRequestA(x.request.get(), block.c_str(), DWORD(block.size()), const_cast<char*>(""), 0);
   } else {
@@ -103,11 +110,16 @@ Bytes InetFetch(const Text& url, RequestOptions& o) {
   }
 
   Bytes body;
+  bool readFailed = false;
   std::vector<std::uint8_t> chunk(kReadChunk);
   for (;;) {
     if (cancel && !cancel->Checkpoint()) break;
     DWORD read = 0;
-    if (!InternetReadFile(x.request.get(), chunk.data(), kReadChunk, &read) || read == 0) break;
+    if (!InternetReadFile(x.request.get(), chunk.data(), kReadChunk, &read)) {
+      readFailed = true;
+      break;
+    }
+    if (read == 0) break;
     body.insert(body.end(), chunk.begin(), chunk.begin() + read);
   }
   if (IsCancelled(cancel)) return Bytes();
@@ -115,19 +127,25 @@ Bytes InetFetch(const Text& url, RequestOptions& o) {
   // A header block that does not fit the first buffer is asked for again
   // with the size WinInet reports, so its cookies are not lost. Without a
   // response there is no header block: the text stays empty, not blanks.
+  // The sizes are in bytes, of UTF-16 text.
   Text responseHeaders;
-  Text buffer(kHeaderBuffer, '\0');
-  DWORD size = kHeaderBuffer;
-  if (HttpQueryInfoA(x.request.get(), HTTP_QUERY_RAW_HEADERS_CRLF, &buffer[0], &size, nullptr)) {
-    responseHeaders = core::TextFromBytes(std::string_view(buffer.data(), size));
-  } else if (GetLastError() == ERROR_INSUFFICIENT_BUFFER && size > kHeaderBuffer) {
-    buffer.assign(size, '\0');
-    if (HttpQueryInfoA(x.request.get(), HTTP_QUERY_RAW_HEADERS_CRLF, &buffer[0], &size, nullptr)) {
-      responseHeaders = core::TextFromBytes(std::string_view(buffer.data(), size));
+  std::wstring buffer(kHeaderBuffer, L'\0');
+  DWORD size = kHeaderBuffer * sizeof(wchar_t);
+  if (HttpQueryInfoW(x.request.get(), HTTP_QUERY_RAW_HEADERS_CRLF, &buffer[0], &size, nullptr)) {
+    responseHeaders = GbkText(buffer.data(), size / sizeof(wchar_t));
+  } else if (GetLastError() == ERROR_INSUFFICIENT_BUFFER && size > kHeaderBuffer * sizeof(wchar_t)) {
+    buffer.assign(size / sizeof(wchar_t) + 1, L'\0');
+    if (HttpQueryInfoW(x.request.get(), HTTP_QUERY_RAW_HEADERS_CRLF, &buffer[0], &size, nullptr)) {
+      responseHeaders = GbkText(buffer.data(), size / sizeof(wchar_t));
     }
   }
   // Wine answers the query with a bare CRLF when no response came.
   if (responseHeaders.find_first_not_of("\r\n") == Text::npos) responseHeaders.clear();
+  // A body cut short is a failed fetch: nothing of it is handed on, while the
+  // header block and its cookies, which did arrive whole, still are.
+  if (readFailed || !BodyArrivedWhole(responseHeaders, StatusCodeOf(responseHeaders), method, body.size())) {
+    body.clear();
+  }
   x.request.Close();
   x.connection.Close();
   x.internet.Close();

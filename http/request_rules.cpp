@@ -1,8 +1,10 @@
 #include "http/request_rules.h"
 
 #include <climits>
+#include <optional>
 
 #include "core/cut.h"
+#include "core/url_codec.h"
 #include "core/encoding.h"
 #include "http/headers.h"
 #include "http/inet_fetch.h"
@@ -81,6 +83,36 @@ void AppendSetCookies(const Text& headerBlock, Text& cookies) {
     cookies += "; ";
   }
   if (core::EndsWith(cookies, "; ")) cookies.resize(cookies.size() - 2);
+}
+
+int StatusCodeOf(const Text& headerBlock) {
+  if (headerBlock.compare(0, 5, "HTTP/") != 0) return 0;
+  const size_t blank = headerBlock.find(' ');
+  if (blank == Text::npos || blank + 4 > headerBlock.size()) return 0;
+  int code = 0;
+  for (size_t i = blank + 1; i < blank + 4; ++i) {
+    if (headerBlock[i] < '0' || headerBlock[i] > '9') return 0;
+    code = code * 10 + (headerBlock[i] - '0');
+  }
+  return code;
+}
+
+bool BodyArrivedWhole(const Text& headerBlock, int statusCode, int method, size_t bodySize) {
+  if (MethodName(method) == "HEAD" || statusCode / 100 == 1 || statusCode == 204 || statusCode == 304) return true;
+  std::optional<unsigned long long> announced;
+  for (const Text& line : core::Split(headerBlock, "\r\n")) {
+    const size_t colon = line.find(':');
+    if (colon == Text::npos) continue;
+    const Text name = LowerAscii(core::Trim(std::string_view(line).substr(0, colon)));
+    const Text value = core::Trim(std::string_view(line).substr(colon + 1));
+    if (name == "transfer-encoding" && Contains(value, "chunked", true)) return true;
+    if (name != "content-length" || announced || value.empty() || value.size() > 18 ||
+        value.find_first_not_of("0123456789") != Text::npos) {
+      continue;
+    }
+    announced = std::stoull(value);
+  }
+  return !announced || bodySize >= *announced;
 }
 
 // --- WinHttpFetch ---
@@ -246,6 +278,28 @@ Text InetHeaderBlock(const Text& headers, const Text& url, int method, const Tex
   if (normaliseHeaders) block = NormaliseHeaderNames(block);
   if (!cookies.empty()) block += Contains(cookies, "Cookie:", false) ? "\r\n" + cookies : "\r\nCookie: " + cookies;
   return block;
+}
+
+Text InetObjectName(const Text& path) {
+  Text out;
+  size_t i = 0;
+  while (i < path.size()) {
+    if ((unsigned char)path[i] < 0x80) {
+      out += path[i++];
+      continue;
+    }
+    // A stretch of GBK characters: a lead byte takes its trail byte (which
+    // may be ASCII) only when the pair is a valid double-byte character.
+    const size_t start = i;
+    while (i < path.size() && (unsigned char)path[i] >= 0x80) {
+      const unsigned char lead = (unsigned char)path[i];
+      const unsigned char trail = i + 1 < path.size() ? (unsigned char)path[i + 1] : 0;
+      const bool pair = lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F;
+      i += pair ? 2 : 1;
+    }
+    out += core::UrlEncode(std::string_view(path).substr(start, i - start), false, true);
+  }
+  return out;
 }
 
 unsigned InetRequestFlags(bool cookiesGiven, bool noRedirect, bool secure) {

@@ -29,6 +29,16 @@ Text Base64(std::string_view bytes);
 // "; ". Lines are split at CRLF only; names are compared case-sensitively.
 void AppendSetCookies(const Text& headerBlock, Text& cookies);
 
+// The status code of a raw header block's status line ("HTTP/1.1 200 OK"),
+// 0 when there is none.
+int StatusCodeOf(const Text& headerBlock);
+
+// False when the response announced more body than `bodySize` bytes: a
+// Content-Length larger than what arrived means the connection dropped
+// mid-body. A chunked body's end is the client's to see, not the block's.
+// Answers without a body (to HEAD; 1xx, 204, 304) are always whole.
+bool BodyArrivedWhole(const Text& headerBlock, int statusCode, int method, size_t bodySize);
+
 // --- WinHttpFetch ---
 
 // Time-out in milliseconds: seconds × 1000, or 30000 for 0 or less.
@@ -81,6 +91,11 @@ bool IsSecureUrl(const Text& url);
 // The block sent: defaults, normalisation and the Cookie line, in that order.
 Text InetHeaderBlock(const Text& headers, const Text& url, int method, const Text& cookies,
                      bool addDefaultHeaders, bool normaliseHeaders);
+
+// The path and query as HttpOpenRequest gets them: ASCII as it stands, every
+// stretch of other characters as the percent-escaped bytes of its UTF-8 form,
+// as WinHTTP puts them on the wire ("/图/a.jpg" gives "/%E5%9B%BE/a.jpg").
+Text InetObjectName(const Text& path);
 
 // HttpOpenRequest flags.
 unsigned InetRequestFlags(bool cookiesGiven, bool noRedirect, bool secure);

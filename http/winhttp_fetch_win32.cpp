@@ -8,6 +8,7 @@
 #include "http/headers.h"
 #include "http/internet_handle_win32.h"
 #include "http/request_rules.h"
+#include "http/wide_text_win32.h"
 #include "http/winhttp_fetch.h"
 
 namespace http {
@@ -16,10 +17,7 @@ namespace {
 
 using WinHttpHandle = InternetHandle<HINTERNET, WinHttpCloseHandle>;
 
-std::wstring Wide(const Text& text) {
-  const core::Wide w = core::GbkToWide(text);
-  return std::wstring(w.begin(), w.end());
-}
+constexpr const char* kReadFailed = "713 读取数据失败!";
 
 bool SetDword(HINTERNET h, DWORD option, DWORD value) {
   return WinHttpSetOption(h, option, &value, sizeof value) != FALSE;
@@ -78,7 +76,7 @@ Text WinHttpFetch(const Text& url, RequestOptions& o) {
 
   if (!WinHttpCheckPlatform()) return fail("700 当前系统不支持WinHttp服务!");
 
-  const std::wstring wideUrl = Wide(url);
+  const std::wstring wideUrl = WideText(url);
   URL_COMPONENTS parts = {};
   parts.dwStructSize = sizeof parts;
   parts.dwSchemeLength = DWORD(-1);
@@ -95,7 +93,7 @@ Text WinHttpFetch(const Text& url, RequestOptions& o) {
   // The proxy goes in unqualified: for this one request "http=" + proxy
   // names the same server on Windows, and Wine's WinHTTP takes "http=" for
   // part of the host name and fails every send.
-  const std::wstring proxyName = Wide(proxy);
+  const std::wstring proxyName = WideText(proxy);
   x.session.Reset(WinHttpOpen(nullptr, proxy.empty() ? WINHTTP_ACCESS_TYPE_NO_PROXY : WINHTTP_ACCESS_TYPE_NAMED_PROXY,
                               proxy.empty() ? WINHTTP_NO_PROXY_NAME : proxyName.c_str(), WINHTTP_NO_PROXY_BYPASS, 0));
   if (!x.session) return fail("702 创建WinHttp会话失败!");
@@ -106,7 +104,7 @@ Text WinHttpFetch(const Text& url, RequestOptions& o) {
   x.connection.Reset(WinHttpConnect(x.session.get(), host.c_str(), parts.nPort, 0));
   if (!x.connection) return fail("703 创建WinHttp连接失败!");
 
-  const std::wstring verb = Wide(MethodName(method));
+  const std::wstring verb = WideText(MethodName(method));
   x.request.Reset(WinHttpOpenRequest(x.connection.get(), verb.c_str(), object.c_str(), nullptr,
                                      WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                      secure ? WINHTTP_FLAG_SECURE : 0));
@@ -117,13 +115,13 @@ Text WinHttpFetch(const Text& url, RequestOptions& o) {
 
   if (!userName.empty() && !userPassword.empty()) {
     if (!WinHttpSetCredentials(x.request.get(), WINHTTP_AUTH_TARGET_SERVER, WINHTTP_AUTH_SCHEME_BASIC,
-                               Wide(userName).c_str(), Wide(userPassword).c_str(), nullptr)) {
+                               WideText(userName).c_str(), WideText(userPassword).c_str(), nullptr)) {
       return fail("707 设置代理凭证失败!");
     }
   }
   if (!proxyUser.empty() && !proxyPassword.empty()) {
     if (!WinHttpSetCredentials(x.request.get(), WINHTTP_AUTH_TARGET_PROXY, WINHTTP_AUTH_SCHEME_BASIC,
-                               Wide(proxyUser).c_str(), Wide(proxyPassword).c_str(), nullptr)) {
+                               WideText(proxyUser).c_str(), WideText(proxyPassword).c_str(), nullptr)) {
       return fail("707 设置代理凭证失败!");
     }
   }
@@ -142,7 +140,7 @@ Text WinHttpFetch(const Text& url, RequestOptions& o) {
 
   const Text block = WinHttpHeaderBlock(headers, cookies, method, addDefaultHeaders, normaliseHeaders);
   if (!block.empty()) {
-    const std::wstring wideBlock = Wide(block);
+    const std::wstring wideBlock = WideText(block);
     if (!WinHttpAddRequestHeaders(x.request.get(), wideBlock.c_str(), DWORD(wideBlock.size()),
                                   WINHTTP_ADDREQ_FLAG_ADD)) {
       return fail("710 设置协议头失败!");
@@ -170,9 +168,10 @@ Text WinHttpFetch(const Text& url, RequestOptions& o) {
     if (!WinHttpQueryDataAvailable(x.request.get(), &available) || available < 1) break;
     chunk.assign(available, 0);
     DWORD read = 0;
+    // A failed read leaves a truncated page: that is a failed fetch, never
+    // a shorter page.
     if (!WinHttpReadData(x.request.get(), chunk.data(), available, &read)) {
-      if (o.statusText && !IsCancelled(cancel)) *o.statusText = "713 读取数据失败!";
-      break;
+      return fail(kReadFailed);
     }
     // One growing buffer: insert at the end is amortised, never quadratic.
     received.insert(received.end(), chunk.begin(), chunk.begin() + read);
@@ -188,6 +187,7 @@ Text WinHttpFetch(const Text& url, RequestOptions& o) {
     return Text();
   }
   const Text headerText = Utf16ToText(raw);
+  if (!BodyArrivedWhole(headerText, StatusCodeOf(headerText), method, received.size())) return fail(kReadFailed);
   if (o.responseHeaders) *o.responseHeaders = headerText;
   if (o.statusText) *o.statusText = StatusTextOf(headerText);
 

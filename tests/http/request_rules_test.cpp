@@ -107,6 +107,37 @@ TEST(ResponseHeaders, SetCookieScanAndLocation) {
   EXPECT_EQ(kept, "untouched");
 }
 
+TEST(ResponseHeaders, ABodyShorterThanItsContentLengthIsNotWhole) {
+  struct Case {
+    Text block;
+    int method;
+    size_t size;
+    bool whole;
+  } cases[] = {
+      {"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n", 0, 100, true},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n", 0, 99, false},
+      {"HTTP/1.1 200 OK\r\ncontent-length:  70000 \r\n\r\n", 1, 0, false},
+      {"HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\n", 0, 3, false},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n", 2, 0, true},  // HEAD
+      {"HTTP/1.1 304 Not Modified\r\nContent-Length: 100\r\n\r\n", 0, 0, true},
+      {"HTTP/1.1 204 No Content\r\nContent-Length: 5\r\n\r\n", 0, 0, true},
+      {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Length: 100\r\n\r\n", 0, 10, true},
+      {"HTTP/1.1 200 OK\r\nX-Content-Length: 100\r\n\r\n", 0, 10, true},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 1e3\r\n\r\n", 0, 10, true},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999999\r\n\r\n", 0, 10, true},
+      {"HTTP/1.1 200 OK\r\n\r\n", 0, 0, true},
+      {"", 0, 0, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(BodyArrivedWhole(c.block, StatusCodeOf(c.block), c.method, c.size), c.whole) << c.block << c.size;
+  }
+  // The status code the COM client reads apart from its header lines.
+  EXPECT_TRUE(BodyArrivedWhole("Content-Length: 5\r\n", 304, 0, 0));
+  EXPECT_FALSE(BodyArrivedWhole("Content-Length: 5\r\n", 200, 0, 0));
+  EXPECT_EQ(StatusCodeOf("HTTP/1.0 302 Found\r\n"), 302);
+  EXPECT_EQ(StatusCodeOf("HTTP/1.1 2x0 OK\r\n"), 0);
+}
+
 TEST(TimeOuts, SecondsToMillisecondsPerClient) {
   struct Case {
     int seconds, winhttp, com, inet;
@@ -199,6 +230,14 @@ TEST(InetHeaders, AgentDefaultsAndCookieLine) {
   for (const BlockCase& c : blocks) {
     EXPECT_EQ(InetHeaderBlock(c.headers, url, c.method, c.cookies, c.defaults, c.normalise), c.expected) << c.name;
   }
+  EXPECT_EQ(InetObjectName("/a%20b/c.jpg?x=1&y=%E5%9B%BE"), "/a%20b/c.jpg?x=1&y=%E5%9B%BE");
+  EXPECT_EQ(InetObjectName("/图/a.jpg?q=中文"), "/%E5%9B%BE/a.jpg?q=%E4%B8%AD%E6%96%87");
+  // A pair with an ASCII trail byte is one character; a stray lead byte
+  // does not swallow the "/" after it.
+  EXPECT_EQ(InetObjectName("/\x81\x40/"), "/%E4%B8%82/");
+  const Text stray = InetObjectName("/\x81/x");
+  EXPECT_EQ(stray.rfind("/%", 0), 0u) << stray;
+  EXPECT_EQ(stray.substr(stray.size() - 2), "/x") << stray;
   EXPECT_EQ(InetRequestFlags(false, false, false), 0x80004010u);
   EXPECT_EQ(InetRequestFlags(true, true, true), 0x80A80010u);
 }

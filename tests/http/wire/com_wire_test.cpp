@@ -235,6 +235,14 @@ TEST_F(ComWire, FailuresAreSilentAndEmpty) {
   }
 }
 
+TEST_F(ComWire, ABodyCutShortIsEmpty) {
+  Answer plain;
+  plain.bodySize = 200000;
+  plain.dropAfter = 50000;
+  ASSERT_TRUE(server.Script("/drop", plain));
+  EXPECT_TRUE(http::ComHttpRequest(server.Url("/drop")).empty());
+}
+
 // A WinHttpRequest object of the caller's own (COM initialised); nullptr
 // when it cannot be made.
 IDispatch* NewRequestObject() {

@@ -1,0 +1,20 @@
+// The program's GBK text at the edge of the W functions of the platform:
+// converted with code page 936 whatever the system's ANSI code page is.
+#pragma once
+
+#include <string>
+
+#include "core/encoding.h"
+
+namespace http {
+
+inline std::wstring WideText(const core::Text& gbk) {
+  const core::Wide w = core::GbkToWide(gbk);
+  return std::wstring(w.begin(), w.end());
+}
+
+inline core::Text GbkText(const wchar_t* wide, size_t length) {
+  return core::WideToGbk(core::Wide(wide, wide + length));
+}
+
+}  // namespace http
