@@ -34,6 +34,10 @@ bool DownloadImages(const Text& body, const Text& outputFolder, const Text& page
     if (!safePoints.Checkpoint()) return false;
     const Bytes bytes = fetchImage(ImageAddress(address, pageAddress));
     if (!safePoints.Checkpoint()) return false;
+    // A failed fetch leaves an empty file only where none exists: a picture
+    // saved earlier under this name (by this article, an earlier one or an
+    // earlier pass) is never lost to a time-out.
+    if (bytes.empty() && core::FileExists(path)) continue;
     // A failed write is not reported: the tag keeps naming the file.
     core::WriteWholeFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()),
                                                 bytes.size()));

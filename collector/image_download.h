@@ -23,9 +23,10 @@ Text ImageAddress(const Text& src, const Text& pageAddress);
 // every "<img src="...">" of the body, in order and duplicates included,
 // fetches the address (read against `pageAddress`) and writes the bytes under
 // the image's file name in the picture folder. A failed fetch writes an empty
-// file, as the tag still names it; an empty address is skipped. Checks the
-// safe points before each fetch and each write; false when the pass was
-// stopped (nothing is fetched or written after that).
+// file, as the tag still names it, but never over a file of that name that
+// already exists; an empty address is skipped. Checks the safe points before
+// each fetch and each write; false when the pass was stopped (nothing is
+// fetched or written after that).
 bool DownloadImages(const Text& body, const Text& outputFolder, const Text& pageAddress,
                     const std::function<Bytes(const Text& url)>& fetchImage,
                     core::SafePoints& safePoints);

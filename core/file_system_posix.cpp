@@ -23,7 +23,8 @@ std::string NativePath(const Text& path) {
 bool WriteAt(const std::string& native, std::string_view content) {
   std::FILE* f = std::fopen(native.c_str(), "wb");
   if (!f) return false;
-  const bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
+  // An empty view may carry a null pointer, which fwrite must not get.
+  const bool ok = content.empty() || std::fwrite(content.data(), 1, content.size(), f) == content.size();
   const bool closed = std::fclose(f) == 0;
   if (ok && closed) return true;
   std::remove(native.c_str());

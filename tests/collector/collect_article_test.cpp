@@ -35,6 +35,7 @@ class FakeWindow : public core::WindowOps {
   bool IsChecked(Control c) override { return checked[c]; }
   void SetChecked(Control c, bool on) override { checked[c] = on; }
   void SetDisabled(Control, bool) override {}
+  void ShowProgress(int, int, int) override {}
   // Checks `on` among the radios of a group and clears the others.
   void Choose(std::initializer_list<Control> group, Control on) {
     for (Control c : group) checked[c] = (c == on);
@@ -333,6 +334,29 @@ TEST_F(CollectArticleTest, PictureAddressesWithoutSchemeOrHostAreReadAgainstTheP
       {"//img.test/e.png", "no scheme", "//img.test/e.png"},
   };
   for (const Case& c : cases) EXPECT_EQ(ImageAddress(c.src, c.page), c.address) << c.src << " " << c.page;
+}
+
+TEST_F(CollectArticleTest, AFailedPictureFetchNeverReplacesASavedPicture) {
+  UseLocalPictures();
+  Serve("k", "http://news.test/i", Layout1Article("图", kImageBody));
+  // a.jpg arrives once, then its host fails for the duplicate tag; b.png
+  // fails but a picture of that name exists from an earlier pass.
+  pages_["http://img.test/x/a.jpg"] = "JPEG a";
+  onFetch_ = [this](const Text& url) {
+    if (url == "http://img.test/y/b.png") pages_.erase("http://img.test/x/a.jpg");
+  };
+  ASSERT_TRUE(core::CreateDirectoryLevel(folder_ + "/pic"));
+  ASSERT_TRUE(core::WriteWholeFile(folder_ + "/pic/b.png", "PNG old"));
+  EXPECT_EQ(Collect("k"), ArticleOutcome::kSaved);
+  EXPECT_EQ(FileContent("pic/a.jpg"), "JPEG a");
+  EXPECT_EQ(FileContent("pic/b.png"), "PNG old");
+
+  // With no file of the name, a failed fetch still leaves the empty file the tag names.
+  pages_.erase("http://img.test/x/a.jpg");
+  ASSERT_TRUE(core::RemoveFile(folder_ + "/pic/a.jpg"));
+  EXPECT_EQ(Collect("k"), ArticleOutcome::kSaved);
+  EXPECT_TRUE(core::FileExists(folder_ + "/pic/a.jpg"));
+  EXPECT_EQ(FileContent("pic/a.jpg"), "");
 }
 
 TEST_F(CollectArticleTest, PictureNamesWithAQueryAreStoredAndPointedAtUnderOneSafeName) {
