@@ -103,9 +103,11 @@ PassBody MakeCollectionPass(PassSetup setup) {
     // What became of the keywords, for the summary line before "任务完成".
     collector::ArticleTally tally;
     services.collectArticle = [&](const Text& keyword, const Text& outputFolder) {
-      if (setup.collect) {
-        tally.Add(setup.collect(ArticleJob{keyword, window, control, outputFolder, setup.profile}));
-      }
+      if (!setup.collect) return false;
+      const collector::ArticleOutcome outcome =
+          setup.collect(ArticleJob{keyword, window, control, outputFolder, setup.profile});
+      tally.Add(outcome);
+      return outcome == collector::ArticleOutcome::kSaved;
     };
     services.showMessage = [&](const Text& message) {
       // Past its last safe point: the pass fetches and writes no more.

@@ -1,9 +1,23 @@
 #include "app/collection_task.h"
 
+#include "app/window_layout.h"
+
 namespace app {
 
 Text OutputFolderFor(const Text& runDirectory, const core::DateTime& date) {
   return runDirectory + kArticleRootName + core::DateText(date);
+}
+
+Text PassCaption(int keyword, int keywords, int saved, bool paused) {
+  Text caption = kWindowTitle;
+  if (keywords > 0) {
+    caption += " - 关键词 " + core::IntToText(keyword) + "/" + core::IntToText(keywords) + "，已保存 " +
+               core::IntToText(saved) + " 篇";
+    if (paused) caption += "，已暂停";
+  } else if (paused) {
+    caption += " - 已暂停";
+  }
+  return caption;
 }
 
 Text CollectionTask(const Text& runDirectory, core::WindowOps& window,
@@ -23,10 +37,15 @@ Text CollectionTask(const Text& runDirectory, core::WindowOps& window,
   // editing the box during the pass changes nothing for this pass.
   const core::TextArray keywords =
       core::Split(window.ReadText(core::Control::编辑框_热点关键词), kLineSeparator);
-  for (const Text& keyword : keywords) {
+  const int count = int(keywords.size());
+  int saved = 0;
+  for (int i = 0; i < count; ++i) {
     if (!safePoints.Checkpoint()) return outputFolder;
-    services.collectArticle(keyword, outputFolder);
+    window.ShowProgress(i + 1, count, saved);
+    if (services.collectArticle(keywords[size_t(i)], outputFolder)) ++saved;
+    window.ShowProgress(i + 1, count, saved);
   }
+  window.ShowProgress(0, 0, 0);
   if (!safePoints.Checkpoint()) return outputFolder;
   services.showMessage(kPassDoneMessage);
   return outputFolder;

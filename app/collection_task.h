@@ -28,8 +28,9 @@ struct PassServices {
   std::function<core::DateTime()> networkDate;
   // Refreshes the hot keyword box (and the history file).
   std::function<void()> harvestHotKeywords;
-  // Collects the article of one keyword into the output folder.
-  std::function<void(const Text& keyword, const Text& outputFolder)> collectArticle;
+  // Collects the article of one keyword into the output folder; true when
+  // an article was saved.
+  std::function<bool(const Text& keyword, const Text& outputFolder)> collectArticle;
   // Shows a message and returns when the user dismissed it.
   std::function<void(const Text& message)> showMessage;
   // Creates one directory level; failures are the later writes' business.
@@ -39,8 +40,15 @@ struct PassServices {
 // The output folder of a pass from the program's directory and the date.
 Text OutputFolderFor(const Text& runDirectory, const core::DateTime& date);
 
+// The window caption: the plain title, or with a pass's progress
+// "热点文章采集 - 关键词 3/20，已保存 2 篇"; a paused pass adds "，已暂停"
+// (" - 已暂停" before any keyword is in hand).
+Text PassCaption(int keyword, int keywords, int saved, bool paused);
+
 // Runs one pass and returns its output folder. Between its steps and between
 // keywords it passes a safe point; a stopped pass returns there, showing nothing.
+// The window is told the progress before and after each keyword, and that
+// there is none once the keywords are done.
 Text CollectionTask(const Text& runDirectory, core::WindowOps& window,
                     core::SafePoints& safePoints, const PassServices& services);
 

@@ -29,7 +29,7 @@ WNDPROC g_buttonProc = nullptr;  // the system's procedure of the BUTTON class
 // --- window operations ---
 
 struct WindowService::Request {
-  enum Op { kRead, kReplace, kAppend, kIsChecked, kSetChecked, kSetDisabled };
+  enum Op { kRead, kReplace, kAppend, kIsChecked, kSetChecked, kSetDisabled, kProgress };
   Request(Op o, core::Control c) : op(o), control(c) {}
   Op op;
   core::Control control;
@@ -37,6 +37,7 @@ struct WindowService::Request {
   bool flag = false;
   Text textOut;
   bool flagOut = false;
+  int keyword = 0, keywords = 0, saved = 0;
   const PassControl* pass = nullptr;
 };
 
@@ -82,11 +83,24 @@ void WindowService::SetDisabled(core::Control control, bool disabled) {
   Send(r);
 }
 
+void WindowService::ShowProgress(int keyword, int keywords, int saved) {
+  Request r(Request::kProgress, core::Control::编辑框1);
+  r.keyword = keyword;
+  r.keywords = keywords;
+  r.saved = saved;
+  Send(r);
+}
+
 void ServiceWindowRequest(MainWindow& main, void* raw) {
   auto& r = *static_cast<WindowService::Request*>(raw);
   // Checked here, on the thread where stop is given, so no call of a stopped
   // pass slips through between its check and its effect.
   if (r.pass && r.pass->IsStopped()) return;
+  if (r.op == WindowService::Request::kProgress) {
+    main.progress_ = {r.keyword, r.keywords, r.saved};
+    main.UpdateCaption();
+    return;
+  }
   const int id = ControlIdOf(r.control);
   HWND control = main.ControlHandle(id);
   if (!control) return;
@@ -358,15 +372,27 @@ void MainWindow::OnPause() {
   if (runner_.Pause()) {
     const auto pass = runner_.Current();
     WaitServicingWindowCalls([&] { return pass->IsHeld(); }, kPauseWaitMs);
+    UpdateCaption();
   }
   Message(kPausedMessage);
 }
 
-void MainWindow::OnContinue() { runner_.Continue(); }
+void MainWindow::OnContinue() {
+  if (runner_.Continue()) UpdateCaption();
+}
 
 void MainWindow::OnStop() {
   runner_.Stop();
+  progress_ = {};
+  UpdateCaption();
   Message(kStoppedMessage);
+}
+
+void MainWindow::UpdateCaption() {
+  if (!window_) return;
+  const auto pass = runner_.Current();
+  const bool paused = pass && !pass->IsStopped() && !pass->IsEnded() && pass->PauseLevel() > 0;
+  SetWindowTextW(window_, Wide(PassCaption(progress_.keyword, progress_.keywords, progress_.saved, paused)).c_str());
 }
 
 void MainWindow::OnKeepImagesClicked() {

@@ -40,6 +40,7 @@ class WindowService : public core::WindowOps {
   bool IsChecked(core::Control control) override;
   void SetChecked(core::Control control, bool checked) override;
   void SetDisabled(core::Control control, bool disabled) override;
+  void ShowProgress(int keyword, int keywords, int saved) override;
 
   struct Request;  // one call, as the window thread services it
 
@@ -96,6 +97,8 @@ class MainWindow {
   void OnCommand(int id, int code);
   void OnClose();
   void Message(const Text& text) const;
+  // The caption from the pass's last progress and whether it is paused.
+  void UpdateCaption();
   friend void ServiceWindowRequest(MainWindow& main, void* request);
 
   MainWindowConfig config_;
@@ -104,6 +107,9 @@ class MainWindow {
   HFONT controlFont_ = nullptr;
   PassRunner runner_;
   WindowService ops_{nullptr, nullptr};
+  struct Progress {
+    int keyword = 0, keywords = 0, saved = 0;
+  } progress_;
 };
 
 }  // namespace app

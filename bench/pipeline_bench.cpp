@@ -69,6 +69,7 @@ class Window : public core::WindowOps {
   }
   void SetChecked(core::Control, bool) override {}
   void SetDisabled(core::Control, bool) override {}
+  void ShowProgress(int, int, int) override {}
   int lines = 0;
 };
 

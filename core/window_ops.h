@@ -36,6 +36,9 @@ class WindowOps {
   virtual bool IsChecked(Control control) = 0;
   virtual void SetChecked(Control control, bool checked) = 0;
   virtual void SetDisabled(Control control, bool disabled) = 0;
+  // The pass is at keyword `keyword` of `keywords` with `saved` articles
+  // saved so far; `keywords` 0: no keyword in hand (the pass ended).
+  virtual void ShowProgress(int keyword, int keywords, int saved) = 0;
 };
 
 }  // namespace core

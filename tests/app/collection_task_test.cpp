@@ -35,6 +35,7 @@ struct Recorder {
       keywords.push_back(k);
       folders.push_back(f);
       if (onCollect) onCollect(k);
+      return k != "fails";
     };
     s.showMessage = [this](const Text& m) { messages.push_back(m); };
     return s;
@@ -144,6 +145,38 @@ TEST(CollectionTask, StoppedPassEndsAtItsSafePointSilently) {
     EXPECT_EQ(r.keywords, c.keywords);
     EXPECT_TRUE(r.messages.empty());
   }
+}
+
+TEST(CollectionTask, ProgressBeforeAndAfterEachKeywordThenNone) {
+  FakeWindow window;
+  CountingSafePoints safePoints;
+  Recorder r;
+  r.window = &window;
+  r.harvested = "a\r\nfails\r\nb";
+  app::CollectionTask("C:\\run", window, safePoints, r.Services());
+  EXPECT_EQ(window.Progress(), (TextArray{"1/3 0", "1/3 1", "2/3 1", "2/3 1", "3/3 1", "3/3 2", "0/0 0"}));
+
+  // A stop during the second keyword leaves the caption to the stop.
+  FakeWindow stopped;
+  CountingSafePoints stopAtSecond(5);
+  r.window = &stopped;
+  app::CollectionTask("C:\\run", stopped, stopAtSecond, r.Services());
+  EXPECT_EQ(stopped.Progress(), (TextArray{"1/3 0", "1/3 1"}));
+}
+
+TEST(CollectionTask, CaptionShowsProgressAndPause) {
+  struct Case {
+    int keyword, keywords, saved;
+    bool paused;
+    const char* caption;
+  } cases[] = {
+      {0, 0, 0, false, "热点文章采集"},
+      {0, 0, 0, true, "热点文章采集 - 已暂停"},
+      {3, 20, 2, false, "热点文章采集 - 关键词 3/20，已保存 2 篇"},
+      {3, 20, 2, true, "热点文章采集 - 关键词 3/20，已保存 2 篇，已暂停"},
+      {1000, 1000, 999, false, "热点文章采集 - 关键词 1000/1000，已保存 999 篇"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(app::PassCaption(c.keyword, c.keywords, c.saved, c.paused), c.caption);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <vector>
 
 #include "core/safe_points.h"
 #include "core/window_ops.h"
@@ -42,6 +43,15 @@ class FakeWindow : public core::WindowOps {
     std::lock_guard<std::mutex> lock(mutex_);
     disabled_[c] = off;
   }
+  // Each report as "keyword/keywords saved".
+  void ShowProgress(int keyword, int keywords, int saved) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    progress_.push_back(core::IntToText(keyword) + "/" + core::IntToText(keywords) + " " + core::IntToText(saved));
+  }
+  std::vector<Text> Progress() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return progress_;
+  }
 
   Text Get(Control c) { return ReadText(c); }
   void Set(Control c, const Text& t) { ReplaceText(c, t); }
@@ -70,6 +80,7 @@ class FakeWindow : public core::WindowOps {
   std::map<Control, bool> checked_;
   std::map<Control, bool> disabled_;
   std::map<Control, int> checkReads_;
+  std::vector<Text> progress_;
   std::function<void(Control, std::map<Control, bool>&)> onIsChecked_;
 };
 

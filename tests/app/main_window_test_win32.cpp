@@ -241,6 +241,7 @@ struct RecordingPass {
         window.AppendText(Control::编辑框1, keyword + "\r\n");
         ++collected;
         Sleep(2);
+        return true;
       };
       s.showMessage = [&](const Text& m) {
         control.MarkEnded();
@@ -272,6 +273,9 @@ TEST_F(MainWindowTest, StartPausePauseContinueContinueStop) {
   EXPECT_EQ(boxes.Texts(), core::TextArray{"已暂停"});
   EXPECT_TRUE(control->IsHeld());
   const int heldAt = pass.collected;
+  const Text progress = "热点文章采集 - 关键词 " + core::IntToText(heldAt) + "/400，已保存 " +
+                        core::IntToText(heldAt) + " 篇";
+  EXPECT_EQ(WindowText(window.Handle()), progress + "，已暂停");
   const int logLength = GetWindowTextLengthW(log);
   Click(window.ControlHandle(app::k按钮_暂停));
   EXPECT_EQ(control->PauseLevel(), 2);
@@ -281,9 +285,13 @@ TEST_F(MainWindowTest, StartPausePauseContinueContinueStop) {
   PumpFor(150);
   EXPECT_EQ(pass.collected, heldAt) << "one continue after two pauses let the pass go on";
   EXPECT_EQ(GetWindowTextLengthW(log), logLength);
+  EXPECT_EQ(WindowText(window.Handle()), progress + "，已暂停");
 
   Click(window.ControlHandle(app::k按钮_继续));
   ASSERT_TRUE(PumpUntil([&] { return pass.collected > heldAt + 2; }));
+  const Text running = WindowText(window.Handle());
+  EXPECT_EQ(running.rfind("热点文章采集 - 关键词 ", 0), 0u) << running;
+  EXPECT_EQ(core::Find(running, "已暂停"), -1) << running;
 
   Click(window.ControlHandle(app::k按钮_停止));
   ASSERT_TRUE(PumpUntil([&] { return control->IsEnded(); }));
@@ -295,6 +303,7 @@ TEST_F(MainWindowTest, StartPausePauseContinueContinueStop) {
   EXPECT_LT(stoppedAt, pass.keywords);
   EXPECT_FALSE(pass.messageShown);
   EXPECT_EQ(boxes.Texts(), (core::TextArray{"已暂停", "已暂停", "已停止"}));
+  EXPECT_EQ(WindowText(window.Handle()), "热点文章采集");
 
   // The log holds the keywords in order, each once. The line of the keyword
   // in hand at the stop may be missing: its window call came after the stop
@@ -325,6 +334,7 @@ TEST_F(MainWindowTest, FinishedPassSaysSoAndTakesNoMoreCommands) {
   ASSERT_TRUE(PumpUntil([&] { return boxes.Count() == 1; }));
   EXPECT_EQ(boxes.Texts(), core::TextArray{"任务完成"});
   EXPECT_EQ(pass.collected, 3);
+  EXPECT_EQ(WindowText(window.Handle()), "热点文章采集");
   const auto control = window.Runner().Current();
   ASSERT_TRUE(PumpUntil([&] { return !window.Runner().IsBusy(); }));
   Click(window.ControlHandle(app::k按钮_暂停));
