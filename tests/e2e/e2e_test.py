@@ -162,9 +162,10 @@ class _ClientMessage(ctypes.Structure):
 
 def close_window_of(pid, title="热点文章采集"):
     """Asks the program's window to close, as the user would (WM_DELETE_WINDOW
-    to the X window of that process only); returns the number of windows asked."""
+    to the X window of that process only); returns the number of windows asked.
+    During a pass the caption goes on with the progress, so it is matched by its start."""
     tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True).stdout.decode("utf-8", "replace")
-    ids = [int(line.split()[0], 16) for line in tree.splitlines() if '"%s"' % title in line]
+    ids = [int(line.split()[0], 16) for line in tree.splitlines() if '"%s' % title in line]
     x11 = ctypes.CDLL("libX11.so.6")
     x11.XOpenDisplay.restype = ctypes.c_void_p
     x11.XInternAtom.restype = ctypes.c_ulong
