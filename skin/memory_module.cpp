@@ -158,7 +158,10 @@ class Mapping {
   Mapping& operator=(const Mapping&) = delete;
 
   bool Allocate(Address preferred, std::uint32_t size) {
-    region_ = platform_.Allocate(preferred, size, false);
+    // A preferred base whose region would run past the top of the 32-bit
+    // address space is never asked for: every address in the image is base
+    // plus an offset, and such a sum would wrap around to low memory.
+    if (std::uint64_t(preferred) + size <= 0x100000000ull) region_ = platform_.Allocate(preferred, size, false);
     if (!region_.memory) region_ = platform_.Allocate(preferred, size, true);
     region_.size = size;
     return region_.memory != nullptr;
