@@ -36,13 +36,18 @@ const regex::Regex* CleaningPatterns() {
   return compiled.data();
 }
 
-bool IsWordNeighbour(char c) {
-  return static_cast<unsigned char>(c) < 0x80 && c != '\r' && c != '\n';
+// A character beside which a blank separates words: ASCII other than a line
+// break, or a Greek, Cyrillic or accented Latin letter (the GBK rows from
+// 0xA6 to 0xA8), so "café au lait" keeps its spaces as "iPhone 15 Pro" does.
+bool IsWordNeighbour(const Text& text, size_t at) {
+  const unsigned char c = static_cast<unsigned char>(text[at]);
+  if (c < 0x80) return c != '\r' && c != '\n';
+  return c >= 0xA6 && c <= 0xA8 && core::CharLengthAt(text, at) == 2;
 }
 
 // `text` with each run of blanks the pattern finds replaced by one space
-// when both its neighbours are ASCII and no line break, else removed. False
-// when the engine ran out of steps.
+// when both its neighbours are word characters (see IsWordNeighbour), else
+// removed. False when the engine ran out of steps.
 bool CollapseBlanks(const regex::Regex& blanks, const Text& text, Text& out) {
   std::vector<std::int32_t> captures;
   if (blanks.Execute(text, /*global=*/true, captures) == regex::Status::kLimitHit) return false;
@@ -62,8 +67,8 @@ bool CollapseBlanks(const regex::Regex& blanks, const Text& text, Text& out) {
       p += core::CharLengthAt(text, p);
     }
     out.append(text, kept, begin - kept);
-    const bool before = last != Text::npos && last + 1 == begin && IsWordNeighbour(text[last]);
-    const bool after = end < text.size() && IsWordNeighbour(text[end]);
+    const bool before = last != Text::npos && IsWordNeighbour(text, last);
+    const bool after = end < text.size() && IsWordNeighbour(text, end);
     if (before && after) out.push_back(' ');
     kept = end;
   }

@@ -43,7 +43,8 @@ TEST(CurrentRules, CollapsedBlanksKeepWordsApart) {
       {"<p>中文 字</p><p>A 中</p>", "中文字\r\nA中"},
       {"<p><b>Apple</b> <i>Watch</i></p>", "Apple Watch"},
       {"<p>乗 A</p>", "乗A"},  // the character before the blank ends in an ASCII-looking byte
-      {"<p>\x80 A \x81 b</p>", "\x80" "A\x81" "b"},  // the euro sign and a stray lead byte are no ASCII
+      {"<p>\x80 A \x81 b</p>", "\x80" "A\x81" "b"},  // the euro sign and a stray lead byte are no letters
+      {"<p>café  au lait, Αθηνα Москва 中 é</p>", "café au lait, Αθηνα Москва中é"},
       {"\n<p>R&amp;B&nbsp;live &lt;3</p>\n", "R&B live <3"},  // references decoded, no stray line break
   };
   ImageSources images;
