@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text.h"
 #include "html/tree.h"
 
 namespace html {
@@ -74,23 +75,13 @@ struct TextMeasure {
   int stops = 0;    // sentence ends: . ! ? and their Chinese forms
 };
 
-// True when the bytes at `i` are one double-byte GBK character: a lead byte
-// takes the next byte only when that is a valid second byte, so a stray lead
-// byte never swallows a '<' or '&' after it.
-bool IsDoubleByte(std::string_view text, size_t i) {
-  if (i + 1 >= text.size()) return false;
-  const unsigned char c = static_cast<unsigned char>(text[i]);
-  const unsigned char d = static_cast<unsigned char>(text[i + 1]);
-  return c >= 0x81 && c <= 0xFE && d >= 0x40 && d <= 0xFE && d != 0x7F;
-}
-
 bool IsAsciiBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 
 TextMeasure Measure(std::string_view text) {
   TextMeasure m;
   for (size_t i = 0; i < text.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (IsDoubleByte(text, i)) {
+    if (core::CharLengthAt(text, i) == 2) {
       const unsigned char d = static_cast<unsigned char>(text[i + 1]);
       ++i;
       if (c == 0xA1 && d == 0xA1) continue;  // the full-width blank
@@ -676,7 +667,7 @@ class ParagraphWriter {
       }
       if (pendingBlank_) line_.push_back(' ');
       pendingBlank_ = false;
-      if (IsDoubleByte(text, i)) {
+      if (core::CharLengthAt(text, i) == 2) {
         line_.push_back(c);
         line_.push_back(text[++i]);
       } else if (c == '<') {
@@ -787,7 +778,7 @@ std::vector<std::string> TitleParts(const std::string& title, int kind) {
   bool prevWide = false;
   for (size_t i = 0; i < title.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(title[i]);
-    if (IsDoubleByte(title, i)) {
+    if (core::CharLengthAt(title, i) == 2) {
       parts.back() += title.substr(i, 2);
       ++i;
       prevWide = true;
