@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/encoding.h"
+#include "core/utf8.h"
 
 namespace html {
 namespace {
@@ -77,13 +78,7 @@ void AppendCodePoint(std::string& out, unsigned codePoint) {
   }
   if (codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) codePoint = 0xFFFD;
   core::Wide wide;
-  if (codePoint >= 0x10000) {
-    codePoint -= 0x10000;
-    wide.push_back(char16_t(0xD800 + (codePoint >> 10)));
-    wide.push_back(char16_t(0xDC00 + (codePoint & 0x3FF)));
-  } else {
-    wide.push_back(char16_t(codePoint));
-  }
+  core::AppendUtf16(codePoint, wide);
   out += core::WideToGbk(wide);
 }
 
