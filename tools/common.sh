@@ -11,7 +11,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 HOT_PACKAGES=(cmake make g++ googletest clang libclang-rt-14-dev g++-mingw-w64-i686-posix
   wine wine32:i386 libgnutls30:i386 xvfb xauth fonts-wqy-microhei imagemagick openssl
-  python3 x11-utils libpcre2-dev)
+  python3 x11-utils libpcre2-dev ccache)
 
 log() { printf '== %s\n' "$*" >&2; }
 
@@ -32,6 +32,15 @@ ensure_packages() {
   $sudo apt-get update -q >/dev/null
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
 }
+
+# The compile cache is shared by every checkout beside this one: paths under
+# their common parent are hashed relative to it, so a second worktree or a
+# fresh build directory reuses the objects already compiled.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$ROOT")}"
+export CCACHE_NOHASHDIR=1
+if command -v ccache >/dev/null 2>&1; then
+  export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+fi
 
 # Configures (once) and builds one tree: native, win32 or fuzz.
 build_tree() {
