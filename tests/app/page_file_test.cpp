@@ -30,7 +30,11 @@ TEST(PageFileText, EncodingByMarkThenDeclarationThenContent) {
       // GBK without a declaration; a cut-off UTF-8 character among many good ones.
       {"\xD6\xD0\xD6\xD0", zhong + zhong},
       {Repeat("\xE4\xB8\xAD", 150) + "\xE4\xB8", Repeat(zhong, 150) + "?"},
+      // A zero byte is dropped, whatever the encoding, and never ends the page.
       {std::string("a\0b", 3), "ab"},
+      {std::string("a\0b\xE4\xB8\xAD\xE4\xB8\xAD", 9), "ab" + zhong + zhong},
+      {std::string("\xFF\xFE" "a\0\0\0b\0", 8), "ab"},
+      {std::string("<meta charset=big5>\0\xA4\xA4", 22), "<meta charset=big5>" + zhong},
   };
   for (const auto& c : cases) EXPECT_EQ(PageFileText(c.bytes), c.text) << c.bytes;
 }
