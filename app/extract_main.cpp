@@ -3,6 +3,9 @@
 //   {"id": "<file name without extension>", "title": "...", "body": "..."}
 // The body is what an article file would hold: the cleaning of a layout's
 // body with runs of blanks kept as one space between ASCII characters.
+// hotextract --text FILE...: the whole page as the extractor reads it, decoded,
+//   {"id": "...", "text": "..."}
+// so that the benchmark can check that its peers are given the same characters.
 #include <cstdio>
 #include <ctime>
 #include <cstring>
@@ -53,9 +56,10 @@ int main(int argc, char** argv) {
   // files, decoding or writing lines, as the peers are timed) go to stderr at
   // the end, for the benchmark. Processor time, since the machine is shared.
   const bool timed = argc > 1 && std::strcmp(argv[1], "--time") == 0;
-  const int first = timed ? 2 : 1;
+  const bool textOnly = argc > 1 && std::strcmp(argv[1], "--text") == 0;
+  const int first = timed || textOnly ? 2 : 1;
   if (argc <= first) {
-    std::fprintf(stderr, "usage: hotextract [--time] FILE...\n");
+    std::fprintf(stderr, "usage: hotextract [--time | --text] FILE...\n");
     return 2;
   }
   std::clock_t spent = 0;
@@ -69,6 +73,11 @@ int main(int argc, char** argv) {
     }
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const core::Text page = app::PageFileText(bytes);
+    if (textOnly) {
+      std::printf("{\"id\": %s, \"text\": %s}\n", JsonString(FileId(argv[i])).c_str(),
+                  JsonString(core::GbkToUtf8(page)).c_str());
+      continue;
+    }
     const std::clock_t start = std::clock();
     const html::Extracted article = html::ExtractArticle(page);
     const core::Text text = app::ArticleFileText(article.body);

@@ -1,18 +1,64 @@
 #!/usr/bin/env bash
 # The general extractor beside Mozilla Readability (npm, with jsdom) and
-# readability-lxml (Debian python3-readability) on the labelled pages: the
-# scorer's precision, recall and F1 with both tokenisers, and each one's
-# processor time per page and per 100 KB, extraction and text only, not
-# reading or decoding (ours: the optimised build without sanitizers). The
-# peers are installed here when missing; one that cannot be installed is left
-# out of the table.
-#   bench/extract.sh [EVAL_DIR]     (default ../shared/extract-eval beside the checkout)
+# readability-lxml (Debian python3-readability) on labelled pages: the data's
+# own scorer's precision, recall and F1 with both tokenisers (cjk: every
+# Chinese character a token; words: runs of word characters), and each one's
+# processor time per page and per 100 KB of page, extraction only (ours: the
+# optimised build without sanitizers, extracting and cleaning; the peers:
+# parsing and extracting), all on the same page bytes.
+#
+#   bench/extract.sh [--part tune|held|all] [--no-peers] [--save DIR] [FOLDER...]
+#   bench/extract.sh --all-sets [--part ...]
+#
+# FOLDER is a labelled folder: pages/ (NAME.html or NAME.html.gz, the page id
+# being NAME) beside ground-truth.json; the default is dev/ of the labelled
+# data (../shared/extract-eval beside the checkout, or $HOT_EXTRACT_EVAL).
+# --all-sets runs dev/ and every folder under sets/, one table each.
+# --part picks the pages by the team's fixed split: TUNE when the first hex
+# digit of md5(page id) is 0-7, else HELD (dev/ is all TUNE); tune rules on
+# TUNE, quote HELD.
+# --save DIR keeps every extractor's JSON lines per set, for reading the
+# pages one loses (score.py TRUTH DIR/SET/NAME.jsonl --show 10).
+#
+# The peers are handed the page decoded by hotextract's own rule
+# (bench/extract/peer_decode.py): a byte-order mark, else bytes that read as
+# UTF-8, else a declared charset, else GB18030. They are installed here when
+# missing (one that cannot be installed is left out of the table), and their
+# results are cached per peer and page under ~/.cache/hotarticles/extract-peers
+# (shared by every checkout; a change to a runner or to the decoder starts a
+# new cache), so only the first run of a set is slow.
 set -euo pipefail
 source "$(dirname "$0")/../tools/common.sh"
-EVAL=$(cd "${1:-$ROOT/../shared/extract-eval}" && pwd)
+
+EVAL="${HOT_EXTRACT_EVAL:-$ROOT/../shared/extract-eval}"
+PART=all
+ALL_SETS=0
+ARGS=()
+FOLDERS=()
+while [ $# -gt 0 ]; do
+  case $1 in
+    --part) PART=$2; shift 2 ;;
+    --all-sets) ALL_SETS=1; shift ;;
+    --no-peers) ARGS+=(--no-peers); shift ;;
+    --save) ARGS+=(--save "$2"); shift 2 ;;
+    -h|--help) sed -n '2,/^set -e/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
+    -*) echo "unknown option $1" >&2; exit 2 ;;
+    *) FOLDERS+=("$1"); shift ;;
+  esac
+done
+if [ "$ALL_SETS" = 1 ]; then
+  FOLDERS+=("$EVAL/dev")
+  for d in "$EVAL"/sets/*/; do FOLDERS+=("${d%/}"); done
+fi
+[ ${#FOLDERS[@]} -gt 0 ] || FOLDERS=("$EVAL/dev")
+for f in "${FOLDERS[@]}"; do
+  [ -f "$f/ground-truth.json" ] && [ -d "$f/pages" ] || { echo "$f: no pages/ and ground-truth.json" >&2; exit 2; }
+done
+
 PEERS="$ROOT/bench/extract"
 OUT="$BUILD/extract-bench"
-mkdir -p "$OUT"
+CACHE="${XDG_CACHE_HOME:-$HOME/.cache}/hotarticles/extract-peers"
+mkdir -p "$OUT" "$CACHE"
 
 ensure_packages
 build_extractor
@@ -32,47 +78,5 @@ if [ ! -d "$PEERS/node_modules/@mozilla/readability" ] || [ ! -d "$PEERS/node_mo
     log "the npm peers could not be installed"
 fi
 
-pages=("$EVAL"/dev/pages/*)
-run() {  # name command...: JSON lines to $OUT/name.jsonl, seconds to $OUT/name.seconds
-  local name=$1
-  shift
-  if "$@" "${pages[@]}" >"$OUT/$name.jsonl" 2>"$OUT/$name.err"; then
-    sed -n 's/^seconds //p' "$OUT/$name.err" | tail -1 >"$OUT/$name.seconds"
-  else
-    log "$name failed: $(tail -1 "$OUT/$name.err")"
-    rm -f "$OUT/$name.jsonl"
-  fi
-}
-run ours "$BUILD/extract/app/hotextract" --time
-# Debian's Python, where its packages are, not whichever python3 is first on PATH.
-if /usr/bin/python3 -c 'import readability' 2>/dev/null; then
-  run readability-lxml /usr/bin/python3 "$PEERS/readability_lxml.py"
-fi
-if [ -d "$PEERS/node_modules/@mozilla/readability" ]; then
-  run mozilla-readability node "$PEERS/mozilla_readability.js"
-fi
-
-python3 - "$EVAL" "$OUT" "${pages[@]}" <<'PY'
-import os, re, subprocess, sys
-eval_dir, out = sys.argv[1], sys.argv[2]
-pages = sys.argv[3:]
-kb = sum(os.path.getsize(p) for p in pages) / 1024
-def score(name, tokens):
-    line = subprocess.run([sys.executable, os.path.join(eval_dir, 'score.py'),
-                           os.path.join(eval_dir, 'dev/ground-truth.json'),
-                           os.path.join(out, name + '.jsonl'), '--tokens', tokens, '--show', '0'],
-                          capture_output=True, text=True, check=True).stdout
-    m = re.search(r'precision ([\d.]+)\s+recall ([\d.]+)\s+F1 ([\d.]+)', line)
-    return m.groups()
-print(f'{len(pages)} pages, {kb:.0f} KB')
-print(f'{"extractor":<22} {"cjk P":>6} {"R":>6} {"F1":>6}   {"words P":>7} {"R":>6} {"F1":>6}   {"ms/page":>8} {"ms/100KB":>9}')
-for name, label in (('ours', 'hotarticles'), ('mozilla-readability', 'Mozilla Readability'),
-                    ('readability-lxml', 'readability-lxml')):
-    if not os.path.exists(os.path.join(out, name + '.jsonl')):
-        print(f'{label:<22} (not installed)')
-        continue
-    c, w = score(name, 'cjk'), score(name, 'words')
-    seconds = float(open(os.path.join(out, name + '.seconds')).read() or 0)
-    print(f'{label:<22} {c[0]:>6} {c[1]:>6} {c[2]:>6}   {w[0]:>7} {w[1]:>6} {w[2]:>6}'
-          f'   {1000 * seconds / len(pages):>8.2f} {1000 * seconds / (kb / 100):>9.3f}')
-PY
+nice python3 "$PEERS/bench.py" --part "$PART" --hotextract "$BUILD/extract/app/hotextract" \
+  --work "$OUT" --cache "$CACHE" "${ARGS[@]}" "${FOLDERS[@]}"
