@@ -20,6 +20,10 @@ struct NamedEntity {
 };
 
 // The named references that pages actually use; others stay as written.
+// Up to this many attributes a tag's duplicates are found by looking through
+// them; beyond it, by a set of their names.
+constexpr size_t kAttributesSearchedInTurn = 16;
+
 constexpr NamedEntity kNamedEntities[] = {
     {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}, {"nbsp", ' '},
     {"ensp", ' '}, {"emsp", 0x3000}, {"thinsp", ' '}, {"zwnj", 0}, {"zwj", 0},
@@ -128,6 +132,9 @@ void Tokenizer::Next(Token& token) {
   token.attributes.clear();
   token.selfClosing = false;
   token.text.clear();
+  // Dropped, not cleared: clearing keeps the buckets, and would cost every
+  // later tag the size of the biggest one.
+  if (!attributeNames_.empty()) std::unordered_set<std::string>().swap(attributeNames_);
   for (;;) {
     bool done = false;
     switch (state_) {
@@ -444,8 +451,16 @@ bool Tokenizer::RawText(Token& token) {
 void Tokenizer::FinishAttribute(Token& token) {
   if (!attributeOpen_) return;
   attributeOpen_ = false;
-  for (const Attribute& a : token.attributes) {
-    if (a.name == attributeName_) return;  // the first of duplicates counts
+  // The first of duplicates counts.
+  if (token.attributes.size() < kAttributesSearchedInTurn) {
+    for (const Attribute& a : token.attributes) {
+      if (a.name == attributeName_) return;
+    }
+  } else {
+    if (attributeNames_.empty()) {
+      for (const Attribute& a : token.attributes) attributeNames_.insert(a.name);
+    }
+    if (!attributeNames_.insert(attributeName_).second) return;
   }
   token.attributes.push_back({attributeName_, attributeValue_});
 }

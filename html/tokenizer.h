@@ -11,6 +11,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "core/text.h"
@@ -74,6 +75,9 @@ class Tokenizer {
   std::string attributeName_;
   std::string attributeValue_;
   bool attributeOpen_ = false;
+  // The current tag's attribute names once it has many, so that a tag of
+  // thousands of attributes is read in linear time, not in their square.
+  std::unordered_set<std::string> attributeNames_;
   std::string rawTextEnd_;           // the tag whose end ends the raw text
   bool noCommentEnd_ = false;        // no "-->" after some earlier point
   bool noRawTextEnd_[4] = {};         // no end tag of that raw-text element ahead
