@@ -377,7 +377,12 @@ bool Tokenizer::MarkupDeclaration(Token& token) {
   const bool dashes = page_.substr(pos_, 2) == "--";
   size_t end = std::string_view::npos;
   size_t after = 0;
-  if (dashes && !noCommentEnd_) {
+  if (dashes && (page_.substr(pos_ + 2, 1) == ">" || page_.substr(pos_ + 2, 2) == "->")) {
+    // "<!-->" and "<!--->" are empty comments, as in browsers; read as the
+    // start of one, they would hide the page up to the next comment's end.
+    end = pos_ + 2;
+    after = page_[pos_ + 2] == '>' ? pos_ + 3 : pos_ + 4;
+  } else if (dashes && !noCommentEnd_) {
     end = page_.find("-->", pos_ + 2);
     if (end == std::string_view::npos) {
       noCommentEnd_ = true;
