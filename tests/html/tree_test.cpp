@@ -103,6 +103,137 @@ TEST(ParseDocument, ConstructsOfRealPages) {
   }
 }
 
+struct TreeCase {
+  std::string_view page;
+  std::string tree;
+};
+
+template <size_t N>
+void ExpectTrees(const TreeCase (&cases)[N]) {
+  for (const TreeCase& c : cases) EXPECT_EQ(Outline(ParseDocument(c.page)), c.tree) << c.page;
+}
+
+TEST(ParseDocument, ImpliedEndsOfParagraphsListsCellsAndOptions) {
+  const TreeCase cases[] = {
+      // an open p ends at the next block, list item or table, not at inline markup
+      {"<p>a<ul><li>b</ul>", "<p>a</p><ul><li>b</li></ul>"},
+      {"<p>a<span>b<div>c", "<p>a<span>b</span></p><div>c</div>"},
+      {"<p>a<b>b</b><img src=i>c<p>d", "<p>a<b>b</b><img src=i>c</p><p>d</p>"},
+      {"<p>a<h2>b</h2>c", "<p>a</p><h2>b</h2>c"},
+      {"<p>a<hr>b", "<p>a</p><hr>b"},
+      {"<p>a<li>b", "<p>a</p><li>b</li>"},
+      {"<p>a<table><tr><td>b<p>c<div>d</table>e",
+       "<p>a</p><table><tr><td>b<p>c</p><div>d</div></td></tr></table>e"},
+      // a cell's p ends with its cell, not by a block outside the table
+      {"<table><tr><td><p>a<td>b</table>", "<table><tr><td><p>a</p></td><td>b</td></tr></table>"},
+      {"<p>a<table><tr><td>b</td></tr></table>c", "<p>a</p><table><tr><td>b</td></tr></table>c"},
+      // list items: the next item closes the open one and what is inside it,
+      // but never an item of an outer list
+      {"<li>a<li>b", "<li>a</li><li>b</li>"},
+      {"<ul><li><p>a<li>b</ul>", "<ul><li><p>a</p></li><li>b</li></ul>"},
+      {"<ul><li>a<div><li>b</div></ul>", "<ul><li>a<div></div></li><li>b</li></ul>"},
+      {"<ol><li>a<ol><li>b<li>c</ol><li>d</ol>",
+       "<ol><li>a<ol><li>b</li><li>c</li></ol></li><li>d</li></ol>"},
+      // cells and rows, with and without row groups
+      {"<table><td>a<td>b</table>", "<table><td>a</td><td>b</td></table>"},
+      {"<table><tr><th>a<td>b<tr><th>c</table>", "<table><tr><th>a</th><td>b</td></tr><tr><th>c</th></tr></table>"},
+      {"<table><thead><tr><td>a<tbody><tr><td>b<tfoot><tr><td>c</table>",
+       "<table><thead><tr><td>a</td></tr></thead><tbody><tr><td>b</td></tr></tbody>"
+       "<tfoot><tr><td>c</td></tr></tfoot></table>"},
+      {"<table><tr><td><div>a<tr><td>b</table>", "<table><tr><td><div>a</div></td></tr><tr><td>b</td></tr></table>"},
+      // a cell of an inner table ends only what lies inside that table
+      {"<table><tr><td>a<table><tr><td>b<td>c</table>d<td>e</table>",
+       "<table><tr><td>a<table><tr><td>b</td><td>c</td></tr></table>d</td><td>e</td></tr></table>"},
+      // options and option groups
+      {"<select><option>a<optgroup><option>b<optgroup><option>c</select>",
+       "<select><option>a</option><optgroup><option>b</option></optgroup><optgroup><option>c</option>"
+       "</optgroup></select>"},
+      {"<select><option>a<option>b", "<select><option>a</option><option>b</option></select>"},
+  };
+  ExpectTrees(cases);
+}
+
+TEST(ParseDocument, UnclosedAndMisnestedMarkupLosesNoText) {
+  const TreeCase cases[] = {
+      // everything still open at the end of the page ends there
+      {"<div><ul><li>a<table><tr><td>b<p>c", "<div><ul><li>a<table><tr><td>b<p>c</p></td></tr></table></li></ul></div>"},
+      {"<div>a<span>b", "<div>a<span>b</span></div>"},
+      // an end tag closes what was opened inside its element
+      {"<b><i>x</b>y</i>z", "<b><i>x</i></b>yz"},
+      {"<div><span>a</div>b</span>", "<div><span>a</span></div>b"},
+      {"<a href=x><div>b</a>c</div>", "<a href=x><div>b</div></a>c"},
+      // end tags of what is not open are ignored
+      {"a</div></span></li></td></tr></table>b", "ab"},
+      {"<ul><li>a</ol>b</ul>c", "<ul><li>ab</li></ul>c"},
+      // a row's end inside a cell ends the cell as well
+      {"<table><tr><td>a</tr><tr><td>b</table>", "<table><tr><td>a</td></tr><tr><td>b</td></tr></table>"},
+      // end tags of a table's parts do not reach out of the table
+      {"<td>x<table><tr><td>a</table></td>y", "<td>x<table><tr><td>a</td></tr></table></td>y"},
+      {"<div><table><tr><td>a</div></table>b", "<div><table><tr><td>a</td></tr></table>b</div>"},
+      // a title left open ends at the next tag
+      {"<title>t<p>a", "<title>t</title><p>a</p>"},
+  };
+  ExpectTrees(cases);
+}
+
+TEST(ParseDocument, VoidElementsHoldNothing) {
+  const TreeCase cases[] = {
+      {"<img src=a>b</img>c", "<img src=a>bc"},
+      {"<br>a<br/>b</br>c", "<br>a<br>b<br>c"},
+      {"<input>a<hr>b<meta>c", "<input>a<hr>b<meta>c"},
+      {"<div><img src=a><img src=b></div>", "<div><img src=a><img src=b></div>"},
+      // unknown names close themselves when written self-closed, not otherwise
+      {"<o:p/>a<x-y>b</x-y>c", "<o:p></o:p>a<x-y>b</x-y>c"},
+      {"<x-y>a<x-y>b", "<x-y>a<x-y>b</x-y></x-y>"},
+  };
+  ExpectTrees(cases);
+}
+
+TEST(Document, AttributesAndTagNames) {
+  const Document doc = ParseDocument("<DIV Class=a ID=\"x\" hidden><Fancy-Tag data-x=1>t</fancy-tag></div>");
+  ASSERT_EQ(doc.Size(), 4);
+  EXPECT_EQ(doc.TagName(1), "div");
+  EXPECT_EQ(doc.At(1).tag, KnownTag("div"));
+  EXPECT_EQ(doc.Attribute(1, "class"), "a");
+  EXPECT_EQ(doc.Attribute(1, "id"), "x");
+  EXPECT_TRUE(doc.HasAttribute(1, "hidden"));
+  EXPECT_EQ(doc.Attribute(1, "hidden"), "");
+  EXPECT_FALSE(doc.HasAttribute(1, "style"));
+  EXPECT_EQ(doc.TagName(2), "fancy-tag");
+  EXPECT_EQ(KnownTag("fancy-tag"), std::uint32_t(kTagNone));
+  EXPECT_GE(doc.At(2).tag, std::uint32_t(kTagCount));
+  EXPECT_EQ(doc.Attribute(2, "data-x"), "1");
+  EXPECT_EQ(doc.Text(3), "t");
+  EXPECT_EQ(doc.At(3).parent, 2);
+  // Elements have no text, texts have no attributes.
+  EXPECT_EQ(doc.Text(1), "");
+  EXPECT_FALSE(doc.HasAttribute(3, "class"));
+  EXPECT_EQ(doc.TagName(Document::kRoot), "");
+}
+
+TEST(ParseDocument, ManyDistinctNamesAndTextsStayLinear) {
+  // 50 000 distinct unknown tag names, each opened and closed, and texts
+  // between them: every one keeps its own name, and the texts are joined
+  // only where nothing stood between them.
+  std::string page;
+  for (int i = 0; i < 50000; ++i) {
+    const std::string name = "t" + std::to_string(i);
+    page += "<" + name + ">" + std::to_string(i) + "</" + name + ">|";
+  }
+  const Document doc = ParseDocument(page);
+  ASSERT_EQ(doc.Size(), 1 + 50000 * 3);
+  EXPECT_EQ(doc.TagName(1 + 3 * 49999), "t49999");
+  EXPECT_EQ(doc.Text(2 + 3 * 49999), "49999");
+  EXPECT_EQ(doc.Text(3 + 3 * 49999), "|");
+  size_t textBytes = 0;
+  for (int n = 0; n < doc.Size(); ++n) textBytes += doc.Text(n).size();
+  EXPECT_LT(textBytes, page.size());
+  // Text split only by comments and NUL bytes is one node.
+  const Document joined = ParseDocument(std::string("<p>a<!-- x -->b\0c</p>", 21));
+  ASSERT_EQ(joined.Size(), 3);
+  EXPECT_EQ(joined.Text(2), "abc");
+}
+
 TEST(ParseDocument, DeepNestingAndBigPagesInLinearWork) {
   std::string page;
   for (int i = 0; i < 100000; ++i) page += "<div><span>";
