@@ -7,7 +7,7 @@
 # optimised build without sanitizers, extracting and cleaning; the peers:
 # parsing and extracting), all on the same page bytes.
 #
-#   bench/extract.sh [--part tune|held|all] [--no-peers] [--save DIR] [FOLDER...]
+#   bench/extract.sh [--part tune|held|all] [--no-peers] [--show N] [--save DIR] [FOLDER...]
 #   bench/extract.sh --all-sets [--part ...]
 #
 # FOLDER is a labelled folder: pages/ (NAME.html or NAME.html.gz, the page id
@@ -17,8 +17,10 @@
 # --part picks the pages by the team's fixed split: TUNE when the first hex
 # digit of md5(page id) is 0-7, else HELD (dev/ is all TUNE); tune rules on
 # TUNE, quote HELD.
+# --show N lists ours' N pages of least overlap under each table (by the
+# set's own tokeniser: cjk for Chinese labels, words for English ones).
 # --save DIR keeps every extractor's JSON lines per set, for reading the
-# pages one loses (score.py TRUTH DIR/SET/NAME.jsonl --show 10).
+# pages one loses.
 #
 # The peers are handed the page decoded by hotextract's own rule
 # (bench/extract/peer_decode.py): a byte-order mark, else bytes that read as
@@ -41,6 +43,7 @@ while [ $# -gt 0 ]; do
     --all-sets) ALL_SETS=1; shift ;;
     --no-peers) ARGS+=(--no-peers); shift ;;
     --save) ARGS+=(--save "$2"); shift 2 ;;
+    --show) ARGS+=(--show "$2"); shift 2 ;;
     -h|--help) sed -n '2,/^set -e/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
     -*) echo "unknown option $1" >&2; exit 2 ;;
     *) FOLDERS+=("$1"); shift ;;

@@ -192,8 +192,9 @@ def run_peer(peer, s, cache_root, verbose):
     return rows, sum(float(r.get('seconds', 0.0)) for r in rows.values())
 
 
-def score(scorer, s, rows, tokens, work):
-    """(precision, recall, F1) of the scorer's own line for these pages."""
+def score(scorer, s, rows, tokens, work, show=0):
+    """(precision, recall, F1) of the scorer's own line for these pages, and
+    its lines for the `show` pages of least overlap."""
     with tempfile.TemporaryDirectory(dir=work) as tmp:
         truth = os.path.join(tmp, 'truth.json')
         pred = os.path.join(tmp, 'pred.jsonl')
@@ -203,13 +204,22 @@ def score(scorer, s, rows, tokens, work):
             for k in s.ids:
                 body = rows.get(k, {}).get('body', '')
                 f.write(json.dumps({'id': k, 'body': body}, ensure_ascii=False) + '\n')
-        line = subprocess.run([sys.executable, scorer, truth, pred, '--tokens', tokens, '--show', '0'],
-                              capture_output=True, text=True, check=True).stdout
-    m = re.search(r'precision ([\d.]+)\s+recall ([\d.]+)\s+F1 ([\d.]+)', line)
-    return m.groups()
+        lines = subprocess.run([sys.executable, scorer, truth, pred, '--tokens', tokens, '--show', str(show)],
+                               capture_output=True, text=True, check=True).stdout.split('\n')
+    m = re.search(r'precision ([\d.]+)\s+recall ([\d.]+)\s+F1 ([\d.]+)', lines[0])
+    return m.groups() if show == 0 else [line for line in lines[1:] if line.strip()]
 
 
-def print_table(s, part, results, scorer, work, alike):
+def own_tokens(s):
+    """The tokeniser a set is judged by: cjk when a fifth of its labels'
+    letters are Chinese characters, else words."""
+    text = ''.join(v.get('articleBody', '') for v in s.truth.values())
+    letters = sum(1 for ch in text if ch.isalnum())
+    cjk = sum(1 for ch in text if '\u3400' <= ch <= '\u9fff' or '\uf900' <= ch <= '\ufaff')
+    return 'cjk' if letters and cjk * 5 >= letters else 'words'
+
+
+def print_table(s, part, results, scorer, work, alike, show):
     print(f'\n{s.name} ({part.upper()}): {len(s.ids)} pages, {s.kb:.0f} KB'
           + (f'; {len(s.missing)} labelled pages missing' if s.missing else '')
           + f'; {alike} of {len(s.ids)} read alike by ours and the peers')
@@ -224,6 +234,11 @@ def print_table(s, part, results, scorer, work, alike):
         per_100kb = 1000 * seconds / (s.kb / 100) if s.kb else 0.0
         print(f'{label:<22} {c[0]:>6} {c[1]:>6} {c[2]:>6}   {w[0]:>7} {w[1]:>6} {w[2]:>6}'
               f'   {1000 * seconds / n:>8.2f} {per_100kb:>9.3f}')
+    if show:
+        tokens = own_tokens(s)
+        print(f'hotarticles\' {show} pages of least overlap ({tokens}):')
+        for line in score(scorer, s, results[0][1], tokens, work, show):
+            print(line)
     sys.stdout.flush()
 
 
@@ -236,6 +251,7 @@ def main():
     ap.add_argument('--cache', required=True)
     ap.add_argument('--scorer')
     ap.add_argument('--no-peers', action='store_true')
+    ap.add_argument('--show', type=int, default=0, help='list ours\' N pages of least overlap')
     ap.add_argument('--save', help='folder to keep each extractor\'s JSON lines in, per set')
     a = ap.parse_args()
     for folder in a.folders:
@@ -261,7 +277,7 @@ def main():
                           encoding='utf-8') as f:
                     for k in s.ids:
                         f.write(json.dumps(rows.get(k, {'id': k, 'body': ''}), ensure_ascii=False) + '\n')
-        print_table(s, a.part, results, scorer, a.work, decoded_alike(a.hotextract, s))
+        print_table(s, a.part, results, scorer, a.work, decoded_alike(a.hotextract, s), a.show)
 
 
 def peer_available(peer):
