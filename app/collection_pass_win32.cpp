@@ -62,7 +62,7 @@ hotwords::RequestFetch PassRequestFetch(PassControl& control) {
 ArticleCollector NetworkArticleCollector() {
   return [](const ArticleJob& job) {
     const collector::Fetchers network =
-        collector::NetworkFetchers(&job.control.Token(), &job.profile);
+        collector::NetworkFetchers(&job.control.Token(), job.profile);
     collector::Fetchers fetchers;
     fetchers.searchPage = AsExchange<Text>(job.control, network.searchPage);
     fetchers.articlePage = AsExchange<core::Bytes>(job.control, network.articlePage);
@@ -72,7 +72,7 @@ ArticleCollector NetworkArticleCollector() {
                                        fetchers,
                                        collector::SearchAddress(job.profile.search),
                                        job.outputFolder,
-                                       &job.profile};
+                                       job.profile};
     return collector::CollectArticle(job.keyword, context);
   };
 }

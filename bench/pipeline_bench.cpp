@@ -127,17 +127,18 @@ void PrintMemory(const std::vector<long>& memory) {
 // The own time split by stage over every page: the page decoded to GBK,
 // title and body cut, the body cleaned, the file written.
 void PrintStages(const std::vector<std::string>& articles, const Text& folder) {
+  const sources::Profile& classic = sources::Classic();
   double decode = 0, cut = 0, clean = 0, write = 0;
   for (const std::string& page : articles) {
     auto start = Clock::now();
-    const Text text = collector::ArticlePageText(core::Bytes(page.begin(), page.end()));
+    const Text text = collector::ArticlePageText(core::Bytes(page.begin(), page.end()), classic.article.percentDecode);
     decode += Seconds(Clock::now() - start);
     start = Clock::now();
-    const collector::ArticleCut article = collector::CutArticle(text);
+    const collector::ArticleCut article = collector::CutArticle(text, classic.article);
     cut += Seconds(Clock::now() - start);
     start = Clock::now();
     collector::ImageSources sources;
-    const Text body = collector::CleanBody(article.body, false, sources);
+    const Text body = collector::CleanBody(article.body, false, sources, classic.cleaning);
     clean += Seconds(Clock::now() - start);
     start = Clock::now();
     core::WriteWholeFile(folder + "\\stage.txt", body);
@@ -146,6 +147,14 @@ void PrintStages(const std::vector<std::string>& articles, const Text& folder) {
   const double n = double(articles.size()) / 1000;
   std::printf("  by stage (ms per article): decode %.2f, cut %.2f, clean %.2f, write %.2f\n", decode / n,
               cut / n, clean / n, write / n);
+}
+
+// The classic search address on another host and news site.
+Text ClassicSearchAddress(const Text& host, const Text& site) {
+  sources::SearchRules rules = sources::Classic().search;
+  rules.address = sources::ReplaceHost(rules.address, host);
+  rules.site = site;
+  return collector::SearchAddress(rules);
 }
 
 // Runs every keyword through CollectArticle; returns the pass seconds and
@@ -167,7 +176,7 @@ double Pass(int pages, collector::Fetchers fetchers, const Text& prefix, const T
   };
   fetchers.searchPage = timed(fetchers.searchPage);
   fetchers.articlePage = timed(fetchers.articlePage);
-  collector::CollectorContext context{window, safePoints, fetchers, prefix, folder};
+  collector::CollectorContext context{window, safePoints, fetchers, prefix, folder, sources::Classic()};
   const int tenth = pages / 10 > 0 ? pages / 10 : 1;
   double seconds = 0;
   for (int i = 0; i < pages; ++i) {
@@ -201,7 +210,7 @@ int main(int argc, char** argv) {
 
   // From memory: the program's own time.
   {
-    const Text prefix = collector::SearchUrlPrefix("memory", newsSite);
+    const Text prefix = ClassicSearchAddress("memory", newsSite);
     collector::Fetchers fetchers;
     fetchers.searchPage = [](const Text& url) {
       return ResultPage(core::TextAfterLast(url, "%20"));
@@ -231,7 +240,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   const Text control = Text("http://") + plain;
-  const Text prefix = collector::SearchUrlPrefix(secure, newsSite);
+  const Text prefix = ClassicSearchAddress(secure, newsSite);
   const Text searchPath = "/s?wd=site%3A" + newsSite + "%20";
   // The server gets its answers a few pages at a time.
   for (int i = 0; i < pages; i += 5) {
@@ -258,7 +267,7 @@ int main(int argc, char** argv) {
   // The server alone (the pages of a keyword fetched through the same
   // clients, nothing else done) and the pass take turns keyword by keyword,
   // so that a change of the machine's speed meets both alike.
-  const collector::Fetchers network = collector::NetworkFetchers(nullptr);
+  const collector::Fetchers network = collector::NetworkFetchers(nullptr, sources::Classic());
   double serverSeconds = 0;
   size_t bytes = 0;
   const auto serverAlone = [&](int i) {

@@ -441,7 +441,7 @@ int main() {
     const Text body = Article(200 << 10);
     collector::ImageSources sources;
     Ours ours;
-    if (Pipeline(ours, body).result != collector::CleanBody(body, false, sources)) {
+    if (Pipeline(ours, body).result != collector::CleanBody(body, false, sources, ::sources::CleaningRules())) {
       std::printf("error: the pipeline here differs from CleanBody\n");
       return 1;
     }

@@ -18,12 +18,11 @@ struct ArticleCut {
 
 // The fetched body up to its first zero byte, from UTF-8 to GBK, and with
 // `percentDecode` every "%HH" of the page decoded first.
-Text ArticlePageText(const Bytes& body, bool percentDecode = true);
+Text ArticlePageText(const Bytes& body, bool percentDecode);
 
 // Tries the layouts in order and cuts with the first that is present; the
 // rules' texts, and the matches of their removal pattern, are removed from
 // the body.
-ArticleCut CutArticle(const Text& page,
-                      const sources::ArticleRules& rules = sources::Classic().article);
+ArticleCut CutArticle(const Text& page, const sources::ArticleRules& rules);
 
 }  // namespace collector

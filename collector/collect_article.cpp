@@ -68,7 +68,7 @@ ArticleOutcome SaveArticle(const Text& keyword, const Text& title, const Text& b
 }  // namespace
 
 ArticleOutcome CollectArticle(const Text& keyword, CollectorContext& context) {
-  const sources::Profile& profile = context.profile ? *context.profile : sources::Classic();
+  const sources::Profile& profile = context.profile;
   if (!context.safePoints.Checkpoint()) return ArticleOutcome::kStopped;
   const Text resultPage = context.fetchers.searchPage(
       SearchUrl(context.searchAddress, keyword, profile.search.encoding));

@@ -32,8 +32,7 @@ struct CollectorContext {
   const Fetchers& fetchers;
   Text searchAddress;  // see SearchAddress
   Text outputFolder;   // the pass's folder, no trailing separator
-  // The search, article and cleaning rules; null: the classic profile's.
-  const sources::Profile* profile = nullptr;
+  const sources::Profile& profile;  // the search, article and cleaning rules
 };
 
 // How a keyword ended; the pass counts these for its summary.

@@ -33,13 +33,13 @@ Text ReplaceParagraphEnds(const Text& body);
 // space, every other run goes, and the text loses its leading and trailing
 // line breaks. "" when the body is too hostile for the regular-expression
 // engine's step budget.
-Text CleanHtml(Text body, const sources::CleaningRules& rules = {});
+Text CleanHtml(Text body, const sources::CleaningRules& rules);
 
 // The text steps of cleaning one article body: paragraph tags, "</p>", and
 // CleanHtml, with the images protected around it when `keepImages`. The
 // image download and LocaliseImageRefs, which follow when the pictures are
 // made local, are the caller's.
 Text CleanBody(const Text& body, bool keepImages, ImageSources& imageSources,
-               const sources::CleaningRules& rules = {});
+               const sources::CleaningRules& rules);
 
 }  // namespace collector

@@ -6,8 +6,7 @@
 
 namespace collector {
 
-Fetchers NetworkFetchers(http::CancelToken* cancel, const sources::Profile* profile) {
-  const sources::Profile& p = profile ? *profile : sources::Classic();
+Fetchers NetworkFetchers(http::CancelToken* cancel, const sources::Profile& p) {
   Fetchers fetchers;
   fetchers.searchPage = [cancel, headers = p.search.headers,
                          charset = p.search.charset](const Text& url) {

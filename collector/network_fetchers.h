@@ -8,9 +8,8 @@ namespace collector {
 
 // The search page through WinHttpFetch, the article page and the images
 // through InetFetch (redirects followed, 30-second time-outs), with the
-// profile's header lines and search-page charset (null: the classic
-// profile's). Every exchange checks `cancel` before sending and between read
+// profile's header lines and search-page charset. Every exchange checks `cancel` before sending and between read
 // chunks, so a stopped pass ends the exchange it is in.
-Fetchers NetworkFetchers(http::CancelToken* cancel, const sources::Profile* profile = nullptr);
+Fetchers NetworkFetchers(http::CancelToken* cancel, const sources::Profile& profile);
 
 }  // namespace collector

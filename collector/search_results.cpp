@@ -16,13 +16,6 @@ Text SearchAddress(const sources::SearchRules& rules) {
   return core::ReplaceAll(rules.address, "{site}", rules.site);
 }
 
-Text SearchUrlPrefix(const Text& searchHost, const Text& newsSite) {
-  sources::SearchRules rules = sources::Classic().search;
-  rules.address = sources::ReplaceHost(rules.address, searchHost);
-  rules.site = newsSite;
-  return SearchAddress(rules);
-}
-
 Text SearchUrl(const Text& address, const Text& keyword, sources::KeywordEncoding encoding) {
   const Text encoded =
       core::UrlEncode(keyword, true, encoding == sources::KeywordEncoding::kUtf8);

@@ -12,18 +12,13 @@ using core::Text;
 // "{keyword}", or at the end when the address has none).
 Text SearchAddress(const sources::SearchRules& rules);
 
-// The classic search address on another host and site:
-// "https://" + searchHost + "/s?wd=site%3A" + newsSite + "%20".
-Text SearchUrlPrefix(const Text& searchHost, const Text& newsSite);
-
 // The address with the keyword percent-encoded (UTF-8 or GBK) put in.
 Text SearchUrl(const Text& address, const Text& keyword,
                sources::KeywordEncoding encoding = sources::KeywordEncoding::kUtf8);
 
 // The link of the first result on a result page, cut and unwrapped as the
 // rules say; "" when the block or its link is missing.
-Text FirstResultLink(const Text& resultPage,
-                     const sources::SearchRules& rules = sources::Classic().search);
+Text FirstResultLink(const Text& resultPage, const sources::SearchRules& rules);
 
 // The target of an engine's redirect link; any other link as it is.
 Text UnwrapLink(const Text& link, sources::LinkUnwrap mode);

@@ -119,7 +119,7 @@ class CollectArticleTest : public ::testing::Test {
   }
 
   ArticleOutcome Collect(const Text& keyword) {
-    CollectorContext context{window_, safePoints_, fetchers_, kPrefix, folder_};
+    CollectorContext context{window_, safePoints_, fetchers_, kPrefix, folder_, sources::Classic()};
     return CollectArticle(keyword, context);
   }
 
@@ -231,7 +231,7 @@ TEST_F(CollectArticleTest, PageOfNoLayoutGoesToTheGeneralExtractorOnlyWhenThePro
   fallbackOn.article.fallback = true;
   const sources::Profile* withFallback = &fallbackOn;
   for (const sources::Profile* profile : {&sources::Classic(), withFallback}) {
-    CollectorContext context{window_, safePoints_, fetchers_, kPrefix, folder_, profile};
+    CollectorContext context{window_, safePoints_, fetchers_, kPrefix, folder_, *profile};
     const bool on = profile->article.fallback;
     EXPECT_EQ(CollectArticle("k", context), on ? ArticleOutcome::kSaved : ArticleOutcome::kRejected);
     EXPECT_EQ(core::FileExists(folder_ + "\\无版式文章.txt"), on);

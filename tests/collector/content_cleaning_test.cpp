@@ -43,7 +43,7 @@ TEST(ContentCleaning, BodiesBecomeOneParagraphPerLine) {
   };
   ImageSources sources;
   for (const auto& row : rows) {
-    EXPECT_EQ(CleanBody(row.html, false, sources), row.text) << row.html;
+    EXPECT_EQ(CleanBody(row.html, false, sources, ::sources::Classic().cleaning), row.text) << row.html;
     EXPECT_TRUE(sources.empty());
   }
 }
@@ -70,9 +70,9 @@ TEST(ContentCleaning, ImagesSurviveTheCleaningWhenKept) {
   const std::string html =
       "<p><img class=\"c\" src=\"http://h/a.jpg\" alt=\"x\">text</p>"
       "<p><IMG src=\"http://h/upper.jpg\">more</p>";
-  EXPECT_EQ(CleanBody(html, true, sources), "<img src=\"http://h/a.jpg\">text\r\nmore");
+  EXPECT_EQ(CleanBody(html, true, sources, ::sources::Classic().cleaning), "<img src=\"http://h/a.jpg\">text\r\nmore");
   EXPECT_TRUE(sources.empty());
-  EXPECT_EQ(CleanBody(html, false, sources), "text\r\nmore");
+  EXPECT_EQ(CleanBody(html, false, sources, ::sources::Classic().cleaning), "text\r\nmore");
 }
 
 // Runs `work` on a thread with a small stack, the way a worker thread would.
@@ -105,7 +105,7 @@ TEST(ContentCleaning, EightMegabytesWithAFiveMegabyteStyleOnASmallStack) {
   want += "\r";
   std::string got;
   ImageSources sources;
-  OnSmallStack([&] { got = CleanBody(body, true, sources); });
+  OnSmallStack([&] { got = CleanBody(body, true, sources, ::sources::Classic().cleaning); });
   EXPECT_EQ(got.size(), want.size());
   EXPECT_TRUE(got == want);
 }
@@ -114,7 +114,7 @@ TEST(ContentCleaning, HostileMarkupEndsAsAnEmptyBodyInsteadOfHanging) {
   // Every "<" without a ">" after it makes the tag pattern scan to the end:
   // quadratic work that the step budget cuts short.
   std::string body(50000, '<');
-  const std::string got = CleanHtml(body);
+  const std::string got = CleanHtml(body, ::sources::Classic().cleaning);
   EXPECT_TRUE(got.empty());
 }
 

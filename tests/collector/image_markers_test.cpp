@@ -42,7 +42,7 @@ TEST(ImageMarkers, ProtectAndRestoreRoundTripThroughTheCleaning) {
   }
   ImageSources sources;
   const std::string cleaned =
-      collector::CleanHtml(ProtectImages(collector::ReplaceParagraphEnds(collector::StripParagraphTags(html)), sources));
+      collector::CleanHtml(ProtectImages(collector::ReplaceParagraphEnds(collector::StripParagraphTags(html)), sources), ::sources::Classic().cleaning);
   ASSERT_EQ(sources.size(), 12u);
   EXPECT_EQ(sources[11], "http://h/12.jpg");
   const std::string restored = RestoreImages(cleaned, sources);

@@ -6,10 +6,19 @@
 namespace collector {
 namespace {
 
+// The classic search address with its host and news site replaced, as a
+// settings file moves them.
+Text ClassicAddressOn(const Text& host, const Text& site) {
+  sources::SearchRules rules = sources::Classic().search;
+  rules.address = sources::ReplaceHost(rules.address, host);
+  rules.site = site;
+  return SearchAddress(rules);
+}
+
 TEST(SearchResults, UrlFromSettingsAndKeyword) {
-  const Text prefix = SearchUrlPrefix("www.baidu.com", "news.sohu.com");
+  const Text prefix = ClassicAddressOn("www.baidu.com", "news.sohu.com");
   EXPECT_EQ(prefix, "https://www.baidu.com/s?wd=site%3Anews.sohu.com%20");
-  EXPECT_EQ(SearchUrlPrefix("127.0.0.1:8443", "news.test"),
+  EXPECT_EQ(ClassicAddressOn("127.0.0.1:8443", "news.test"),
             "https://127.0.0.1:8443/s?wd=site%3Anews.test%20");
   EXPECT_EQ(SearchUrl(prefix, "中 a/b_c~"),
             prefix + "%E4%B8%AD%20a%2Fb%5Fc%7E");
@@ -39,7 +48,7 @@ TEST(SearchResults, FirstResultLinkNeedsBothMarkersByteForByte) {
       {"no block end", head + "<a href = \"http://x/1\">", ""},
       {"failed fetch", "", ""},
   };
-  for (const auto& c : cases) EXPECT_EQ(FirstResultLink(c.page), c.link) << c.what;
+  for (const auto& c : cases) EXPECT_EQ(FirstResultLink(c.page, sources::Classic().search), c.link) << c.what;
 }
 
 TEST(ArticleExtraction, PageBytesArePercentDecodedUtf8UpToTheFirstZero) {
@@ -56,7 +65,7 @@ TEST(ArticleExtraction, PageBytesArePercentDecodedUtf8UpToTheFirstZero) {
       {"", ""},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ArticlePageText(Bytes(c.bytes.begin(), c.bytes.end())), c.page) << c.bytes;
+    EXPECT_EQ(ArticlePageText(Bytes(c.bytes.begin(), c.bytes.end()), true), c.page) << c.bytes;
   }
 }
 
@@ -94,7 +103,7 @@ TEST(ArticleExtraction, LayoutsInOrderWithTheirMarkers) {
       {"empty page", "", 0, "", ""},
   };
   for (const auto& c : cases) {
-    const ArticleCut cut = CutArticle(c.page);
+    const ArticleCut cut = CutArticle(c.page, sources::Classic().article);
     EXPECT_EQ(cut.layout, c.layout) << c.what;
     EXPECT_EQ(cut.title, c.title) << c.what;
     EXPECT_EQ(cut.body, c.body) << c.what;
