@@ -29,14 +29,6 @@ std::function<Result(const Text&)> AsExchange(PassControl& control,
 
 }  // namespace
 
-std::function<Text(const Text& url)> PassPageFetch(PassControl& control) {
-  return AsExchange<Text>(control, [&control](const Text& url) {
-    http::RequestOptions options;
-    options.cancel = &control.Token();
-    return http::WinHttpFetch(url, options);
-  });
-}
-
 hotwords::RequestFetch PassRequestFetch(PassControl& control) {
   return [&control](const hotwords::PageRequest& request) {
     ExchangeScope exchange(control);

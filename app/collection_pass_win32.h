@@ -25,11 +25,8 @@ inline constexpr char kClassicEmptyHint[] =
 
 PassBody MakeCollectionPass(PassSetup setup);
 
-// A page fetch through WinHttpFetch under the pass's control: cancelled by
-// stop, and counted as an exchange, so a pause holds its result.
-std::function<Text(const Text& url)> PassPageFetch(PassControl& control);
-
-// A hot page's request through WinHttpFetch, under the pass's control as above.
+// A hot page's request through WinHttpFetch under the pass's control:
+// cancelled by stop, and counted as an exchange, so a pause holds its result.
 hotwords::RequestFetch PassRequestFetch(PassControl& control);
 
 // The article collection over the network: the collector's own fetchers,

@@ -25,29 +25,11 @@ using core::Text;
 
 inline constexpr char kSettingsFileName[] = "\\settings.ini";
 
-// The classic profile's hosts, as the [hosts] keys leave them.
-struct HostSettings {
-  Text date = "www.baidu.com";
-  Text hotlist = "top.baidu.com";
-  Text hotsearch = "s.weibo.com";
-  Text search = "www.baidu.com";
-  Text newssite = "www.sohu.com";
-};
-
 using sources::IsHostValue;
-
-// Reads the settings text's hosts. Every line it cannot use is described in
-// `problems` (one log line each) and the default stays for that key.
-HostSettings ParseSettings(const Text& content, core::TextArray& problems);
 
 // The profile the program runs with: named by `chosen` (the command line)
 // when not empty, else by the settings, with the settings' keys and hosts
 // applied. Every line it cannot use is described in `problems`.
 sources::Profile LoadProfile(const Text& content, const Text& chosen, core::TextArray& problems);
-
-// The classic addresses built from the hosts.
-Text NetworkDateUrl(const HostSettings& hosts);
-Text HotListUrl(const HostSettings& hosts);
-Text HotSearchUrl(const HostSettings& hosts);
 
 }  // namespace app

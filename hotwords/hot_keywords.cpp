@@ -19,27 +19,12 @@ Text OneLine(const Text& keyword) {
   return core::Trim(line);
 }
 
-// The classic profile's pages at the plan's addresses, fetched plainly.
-sources::Profile PlanProfile(const HarvestPlan& plan) {
-  sources::Profile profile = sources::Classic();
-  profile.hotPages[0].address = plan.hotListUrl;
-  profile.hotPages[1].address = plan.hotSearchUrl;
-  return profile;
-}
-
 }  // namespace
 
 Text ReadHistoryKeywords(const Text& historyPath) {
   std::string content;
   if (!core::ReadWholeFile(historyPath, content)) return Text();
   return core::TextFromBytes(content);
-}
-
-Text KeywordsOfPage(const Text& page, const Text& pattern, const Text& history,
-                    core::WindowOps& window, core::SafePoints& safePoints, int* matches) {
-  sources::HotPage rules;
-  rules.keyword.text = pattern;
-  return KeywordsOfPage(page, rules, history, window, safePoints, matches);
 }
 
 Text KeywordsOfPage(const Text& page, const sources::HotPage& rules, const Text& history,
@@ -85,10 +70,6 @@ void ReportEmptyHotPage(core::WindowOps& window, const Text& url, const Text& pa
   }
 }
 
-Text JoinKeywordLists(const Text& first, const Text& second) {
-  return JoinKeywordLists(core::TextArray{first, second});
-}
-
 Text JoinKeywordLists(const core::TextArray& lists) {
   Text joined = RemoveBlankLines(core::Join(lists, kLineSeparator));
   if (!joined.empty() && joined.back() == '\r') joined.pop_back();
@@ -97,18 +78,6 @@ Text JoinKeywordLists(const core::TextArray& lists) {
 
 Text VisitorWallLogLine(const Text& url) {
   return "热点页面为访客验证页：" + url + kLineSeparator;
-}
-
-void HarvestHotKeywords(const HarvestPlan& plan, const PageFetch& fetch, core::WindowOps& window,
-                        core::SafePoints& safePoints, Text& historyKeywords) {
-  const sources::Profile profile = PlanProfile(plan);
-  VisitorCookie unused;
-  const HarvestSetup setup{profile, plan.historyPath,
-                           [&fetch](const PageRequest& request) {
-                             return FetchedPage{fetch(request.url), 200};
-                           },
-                           unused};
-  HarvestHotKeywords(setup, window, safePoints, historyKeywords);
 }
 
 int HarvestHotKeywords(const HarvestSetup& setup, core::WindowOps& window,

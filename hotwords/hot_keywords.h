@@ -19,16 +19,6 @@ using core::Text;
 // Beside the executable; keywords separated by "\r\n", GBK, only ever grown.
 inline constexpr char kHistoryFileName[] = "\\历史关键词库.txt";
 
-// Fetches a page as GBK text; empty on any failure.
-using PageFetch = std::function<Text(const Text& url)>;
-
-// The two hot pages of the classic profile at these addresses.
-struct HarvestPlan {
-  Text hotListUrl;
-  Text hotSearchUrl;
-  Text historyPath;  // the program's directory + kHistoryFileName
-};
-
 // A harvest by a profile's hot pages.
 struct HarvestSetup {
   const sources::Profile& profile;
@@ -41,18 +31,14 @@ struct HarvestSetup {
 // missing or unreadable.
 Text ReadHistoryKeywords(const Text& historyPath);
 
-// The keywords of one page, each followed by "\r\n". The filter box is read
-// afresh for every keyword; when it is ticked a keyword that occurs anywhere
-// in `history` (as bytes, case and all) is left out. Stops early, with what
-// it has, when the pass is stopped.
+// The keywords of one page by a hot page's rules (its pattern, options and
+// submatch), each followed by "\r\n". A match the exclude pattern finds
+// something in is left out (and not counted); an unescaped keyword has its
+// control characters made blanks and is trimmed, and is left out when nothing
+// remains. The filter box is read afresh for every keyword; when it is ticked
+// a keyword that occurs anywhere in `history` (as bytes, case and all) is
+// left out. Stops early, with what it has, when the pass is stopped.
 // `matches`, when given, receives the number of matches before filtering.
-Text KeywordsOfPage(const Text& page, const Text& pattern, const Text& history,
-                    core::WindowOps& window, core::SafePoints& safePoints, int* matches = nullptr);
-
-// The same by a hot page's rules: its pattern, options and submatch; a
-// match the exclude pattern finds something in is left out (and not
-// counted); an unescaped keyword has its control characters made blanks and
-// is trimmed, and is left out when nothing remains.
 Text KeywordsOfPage(const Text& page, const sources::HotPage& rules, const Text& history,
                     core::WindowOps& window, core::SafePoints& safePoints, int* matches = nullptr);
 
@@ -61,28 +47,24 @@ Text KeywordsOfPage(const Text& page, const sources::HotPage& rules, const Text&
 // "热点页面无关键词：" + address when no keyword matched on it.
 void ReportEmptyHotPage(core::WindowOps& window, const Text& url, const Text& page, int matches);
 
-// The box's list from the two pages' lists (each keyword followed by
-// "\r\n"): joined by "\r\n", with every empty line removed. When the second
-// list is empty the blank-line removal leaves the last keyword with a stray
-// "\r" (it takes the LF of the final CR LF); that CR is dropped as well, or
-// the pass would search for it and the history would keep it.
-Text JoinKeywordLists(const Text& first, const Text& second);
+// The box's list from the pages' lists (each keyword followed by "\r\n"):
+// joined by "\r\n", with every empty line removed. When the last list is
+// empty the blank-line removal leaves the last keyword with a stray "\r" (it
+// takes the LF of the final CR LF); that CR is dropped as well, or the pass
+// would search for it and the history would keep it.
 Text JoinKeywordLists(const core::TextArray& lists);
 
 // "热点页面为访客验证页：" + address.
 Text VisitorWallLogLine(const Text& url);
 
-// The whole harvest. `historyKeywords` is reloaded from the file first and
-// stays the state before this harvest. The history file is replaced through
-// a temporary file, so a failed write leaves the old one whole. A stopped
-// pass returns at its next safe point without touching the box or the file.
-void HarvestHotKeywords(const HarvestPlan& plan, const PageFetch& fetch, core::WindowOps& window,
-                        core::SafePoints& safePoints, Text& historyKeywords);
-
-// The same over the profile's hot pages, in order; a page that wants the
-// visitor cookie is fetched with it, and one that is still the visitor page
-// after the renewal is named in one log line and gives no keyword. Returns
-// the number of keywords the pages gave before the history filter.
+// The whole harvest over the profile's hot pages, in order. `historyKeywords`
+// is reloaded from the file first and stays the state before this harvest.
+// A page that wants the visitor cookie is fetched with it, and one that is
+// still the visitor page after the renewal is named in one log line and gives
+// no keyword. The history file is replaced through a temporary file, so a
+// failed write leaves the old one whole. A stopped pass returns at its next
+// safe point without touching the box or the file. Returns the number of
+// keywords the pages gave before the history filter.
 int HarvestHotKeywords(const HarvestSetup& setup, core::WindowOps& window,
                        core::SafePoints& safePoints, Text& historyKeywords);
 

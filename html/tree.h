@@ -53,7 +53,6 @@ class Document {
  public:
   static constexpr int kRoot = 0;
 
-  const std::vector<Node>& Nodes() const { return nodes_; }
   const Node& At(int n) const { return nodes_[size_t(n)]; }
   int Size() const { return int(nodes_.size()); }
 

@@ -27,24 +27,43 @@ TEST(Settings, HostValues) {
   for (const Case& c : cases) EXPECT_EQ(app::IsHostValue(c.value), c.ok) << c.value;
 }
 
+// The host[:port] of each address the [hosts] keys move, and the news site.
+struct Hosts {
+  Text date = "www.baidu.com";
+  Text hotlist = "top.baidu.com";
+  Text hotsearch = "s.weibo.com";
+  Text search = "www.baidu.com";
+  Text newssite = "www.sohu.com";
+};
+
+Text HostOf(const Text& address) {
+  const size_t begin = address.find("://") + 3;
+  return address.substr(begin, address.find_first_of("/?", begin) - begin);
+}
+
+Hosts HostsOf(const sources::Profile& p) {
+  return {HostOf(p.dateAddress), HostOf(p.hotPages[0].address), HostOf(p.hotPages[1].address),
+          HostOf(p.search.address), p.search.site};
+}
+
 TEST(Settings, FileIsReadKeyByKeyWithDefaultsForBadLines) {
   struct Case {
     const char* content;
-    app::HostSettings expected;
+    Hosts expected;
     size_t problems;
   };
-  const app::HostSettings d;
-  auto with = [&](Text app::HostSettings::*key, const char* v) {
-    app::HostSettings h;
+  const Hosts d;
+  auto with = [&](Text Hosts::*key, const char* v) {
+    Hosts h;
     h.*key = v;
     return h;
   };
   const Case cases[] = {
       {"", d, 0},
-      {"[hosts]\r\ndate=127.0.0.1:81\r\n", with(&app::HostSettings::date, "127.0.0.1:81"), 0},
-      {"\xEF\xBB\xBF[hosts]\nhotlist = h1 \n", with(&app::HostSettings::hotlist, "h1"), 0},
-      {"; note\n# note\n[hosts]\n\nsearch=s\n", with(&app::HostSettings::search, "s"), 0},
-      {"[other]\ndate=x y\n[hosts]\nnewssite=n\n", with(&app::HostSettings::newssite, "n"), 0},
+      {"[hosts]\r\ndate=127.0.0.1:81\r\n", with(&Hosts::date, "127.0.0.1:81"), 0},
+      {"\xEF\xBB\xBF[hosts]\nhotlist = h1 \n", with(&Hosts::hotlist, "h1"), 0},
+      {"; note\n# note\n[hosts]\n\nsearch=s\n", with(&Hosts::search, "s"), 0},
+      {"[other]\ndate=x y\n[hosts]\nnewssite=n\n", with(&Hosts::newssite, "n"), 0},
       {"[hosts]\ndate=bad host\n", d, 1},
       {"[hosts]\ndate=h1\ndate=bad host\n", d, 1},  // a bad value falls back to the default
       {"[hosts]\nwhat=h\n", d, 1},
@@ -56,7 +75,7 @@ TEST(Settings, FileIsReadKeyByKeyWithDefaultsForBadLines) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.content);
     TextArray problems;
-    const app::HostSettings h = app::ParseSettings(c.content, problems);
+    const Hosts h = HostsOf(app::LoadProfile(c.content, "", problems));
     EXPECT_EQ(h.date, c.expected.date);
     EXPECT_EQ(h.hotlist, c.expected.hotlist);
     EXPECT_EQ(h.hotsearch, c.expected.hotsearch);
@@ -68,18 +87,20 @@ TEST(Settings, FileIsReadKeyByKeyWithDefaultsForBadLines) {
 
 TEST(Settings, ProblemLineNamesTheLine) {
   TextArray problems;
-  app::ParseSettings("[hosts]\r\n\r\ndate=a b\r\n", problems);
+  app::LoadProfile("[hosts]\r\n\r\ndate=a b\r\n", "", problems);
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_EQ(problems[0], "settings.ini 第3行的主机名 a b 无效，使用默认值");
 }
 
 TEST(Settings, AddressesKeepSchemesAndPaths) {
-  app::HostSettings h;
-  EXPECT_EQ(app::NetworkDateUrl(h), "http://www.baidu.com/");
-  EXPECT_EQ(app::HotListUrl(h), "http://top.baidu.com/buzz?b=1&fr=20811");
-  EXPECT_EQ(app::HotSearchUrl(h), "https://s.weibo.com/top/summary?Refer=top_hot&topnav=1&wvr=6");
-  h.hotlist = "127.0.0.1:8080";
-  EXPECT_EQ(app::HotListUrl(h), "http://127.0.0.1:8080/buzz?b=1&fr=20811");
+  TextArray problems;
+  const sources::Profile p = app::LoadProfile("", "", problems);
+  EXPECT_EQ(p.dateAddress, "http://www.baidu.com/");
+  EXPECT_EQ(p.hotPages[0].address, "http://top.baidu.com/buzz?b=1&fr=20811");
+  EXPECT_EQ(p.hotPages[1].address, "https://s.weibo.com/top/summary?Refer=top_hot&topnav=1&wvr=6");
+  EXPECT_EQ(app::LoadProfile("[hosts]\nhotlist=127.0.0.1:8080\n", "", problems).hotPages[0].address,
+            "http://127.0.0.1:8080/buzz?b=1&fr=20811");
+  EXPECT_TRUE(problems.empty());
 }
 
 TEST(CommandLine, FlagsAndValues) {

@@ -47,34 +47,47 @@ class HarvestTest : public ::testing::Test {
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
-    plan_ = {kListUrl, kSearchUrl, dir_.string() + "/history.txt"};
+    historyPath_ = dir_.string() + "/history.txt";
+    profile_.hotPages[0].address = kListUrl;
+    profile_.hotPages[1].address = kSearchUrl;
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
   void WriteHistory(const std::string& bytes) {
-    std::ofstream(plan_.historyPath, std::ios::binary) << bytes;
+    std::ofstream(historyPath_, std::ios::binary) << bytes;
   }
   std::string History() {
     std::string content;
-    core::ReadWholeFile(plan_.historyPath, content);
+    core::ReadWholeFile(historyPath_, content);
     return content;
   }
-  hotwords::PageFetch Pages(const Text& list, const Text& search) {
-    return [this, list, search](const Text& url) {
-      fetched_.push_back(url);
-      return url == kListUrl ? list : url == kSearchUrl ? search : Text();
-    };
+  // The classic profile's hot pages at the test addresses, answering `list`
+  // and `search`.
+  void Harvest(const Text& list, const Text& search, FakeWindow& window,
+               CountingSafePoints& safePoints, Text& historyKeywords) {
+    const hotwords::HarvestSetup setup{
+        profile_, historyPath_,
+        [this, list, search](const hotwords::PageRequest& request) {
+          fetched_.push_back(request.url);
+          const Text& url = request.url;
+          return hotwords::FetchedPage{url == kListUrl ? list : url == kSearchUrl ? search : Text(),
+                                       200};
+        },
+        visitorCookie_};
+    hotwords::HarvestHotKeywords(setup, window, safePoints, historyKeywords);
   }
 
   std::filesystem::path dir_;
-  hotwords::HarvestPlan plan_;
+  Text historyPath_;
+  sources::Profile profile_ = sources::Classic();
+  hotwords::VisitorCookie visitorCookie_;
   core::TextArray fetched_;
 };
 
 TEST(JoinKeywordLists, NoEmptyLineAndNoStrayBreak) {
   struct Case {
-    const char* first;
-    const char* second;
+    Text first;
+    Text second;
     const char* joined;
   };
   const Case cases[] = {
@@ -86,7 +99,7 @@ TEST(JoinKeywordLists, NoEmptyLineAndNoStrayBreak) {
       {"a\r\n\r\n", "c\r\n", "a\r\nc"},  // an empty keyword leaves no empty line
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(hotwords::JoinKeywordLists(c.first, c.second), c.joined) << c.first << "|" << c.second;
+    EXPECT_EQ(hotwords::JoinKeywordLists({c.first, c.second}), c.joined) << c.first << "|" << c.second;
   }
 }
 
@@ -127,7 +140,7 @@ TEST_F(HarvestTest, ListsBoxAndHistoryBytes) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    std::filesystem::remove(plan_.historyPath);
+    std::filesystem::remove(historyPath_);
     if (c.fileExists) WriteHistory(c.history);
     FakeWindow window;
     window.SetChecked(Control::选择框_过滤重复, c.filter);
@@ -135,8 +148,7 @@ TEST_F(HarvestTest, ListsBoxAndHistoryBytes) {
     CountingSafePoints safePoints;
     Text historyKeywords = "stale";
     fetched_.clear();
-    hotwords::HarvestHotKeywords(plan_, Pages(c.listPage, c.searchPage), window, safePoints,
-                                 historyKeywords);
+    Harvest(c.listPage, c.searchPage, window, safePoints, historyKeywords);
     EXPECT_EQ(fetched_, (core::TextArray{kListUrl, kSearchUrl}));
     EXPECT_EQ(window.Get(Control::编辑框_热点关键词), c.box);
     EXPECT_EQ(History(), c.file);
@@ -174,8 +186,7 @@ TEST_F(HarvestTest, EmptyHotPagesAreNamedInTheLog) {
     window.SetChecked(Control::选择框_过滤重复, c.filter);
     CountingSafePoints safePoints;
     Text historyKeywords;
-    hotwords::HarvestHotKeywords(plan_, Pages(c.listPage, c.searchPage), window, safePoints,
-                                 historyKeywords);
+    Harvest(c.listPage, c.searchPage, window, safePoints, historyKeywords);
     EXPECT_EQ(window.Get(Control::编辑框1), c.log);
   }
 }
@@ -191,8 +202,7 @@ TEST_F(HarvestTest, FilterBoxIsReadAfreshPerKeyword) {
   });
   CountingSafePoints safePoints;
   Text history;
-  hotwords::HarvestHotKeywords(plan_, Pages(HotListPage({"a", "b", "c", "d"}), ""), window,
-                               safePoints, history);
+  Harvest(HotListPage({"a", "b", "c", "d"}), "", window, safePoints, history);
   EXPECT_EQ(window.Get(Control::编辑框_热点关键词), "a\r\nd");
   EXPECT_EQ(window.CheckReads(Control::选择框_过滤重复), 4);
 }
@@ -208,8 +218,7 @@ TEST_F(HarvestTest, StoppedHarvestChangesNothing) {
     window.Set(Control::编辑框_热点关键词, "previous list");
     CountingSafePoints safePoints(stopAt);
     Text history;
-    hotwords::HarvestHotKeywords(plan_, Pages(HotListPage({"x", "y"}), HotSearchPage({"z"})),
-                                 window, safePoints, history);
+    Harvest(HotListPage({"x", "y"}), HotSearchPage({"z"}), window, safePoints, history);
     EXPECT_EQ(window.Get(Control::编辑框_热点关键词), stopAt < 7 ? "previous list" : "x\r\ny\r\nz");
     EXPECT_EQ(History(), "old");
   }
@@ -219,11 +228,11 @@ TEST_F(HarvestTest, StoppedHarvestChangesNothing) {
 // written beside it first, and here that cannot even be created).
 TEST_F(HarvestTest, FailedHistoryWriteKeepsTheOldFile) {
   WriteHistory("old\r\nkeywords");
-  std::filesystem::create_directories(plan_.historyPath + ".tmp/blocker");
+  std::filesystem::create_directories(historyPath_ + ".tmp/blocker");
   FakeWindow window;
   CountingSafePoints safePoints;
   Text history;
-  hotwords::HarvestHotKeywords(plan_, Pages(HotListPage({"new"}), ""), window, safePoints, history);
+  Harvest(HotListPage({"new"}), "", window, safePoints, history);
   EXPECT_EQ(window.Get(Control::编辑框_热点关键词), "new");
   EXPECT_EQ(History(), "old\r\nkeywords");
 }

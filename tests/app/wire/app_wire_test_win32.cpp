@@ -105,11 +105,14 @@ TEST_F(AppWireTest, HarvestIntoTheWindowAndTheHistoryFile) {
   window.Ops().SetChecked(Control::选择框_过滤重复, true);
   app::PassControl control;
   app::WindowService ops(window.Handle(), &control);
-  const hotwords::HarvestPlan plan{server_.Url("/buzz?b=1&fr=20811"),
-                                   server_.Url("/top/summary?Refer=top_hot&topnav=1&wvr=6"),
-                                   historyPath};
+  sources::Profile profile = sources::Classic();
+  profile.hotPages[0].address = server_.Url("/buzz?b=1&fr=20811");
+  profile.hotPages[1].address = server_.Url("/top/summary?Refer=top_hot&topnav=1&wvr=6");
+  hotwords::VisitorCookie visitorCookie;
+  const hotwords::HarvestSetup setup{profile, historyPath, app::PassRequestFetch(control),
+                                     visitorCookie};
   Text history;
-  hotwords::HarvestHotKeywords(plan, app::PassPageFetch(control), ops, control, history);
+  hotwords::HarvestHotKeywords(setup, ops, control, history);
 
   EXPECT_EQ(window.Ops().ReadText(Control::编辑框_热点关键词), "甲事件\r\n乙新闻\r\n丙话题");
   std::string file;
