@@ -1,0 +1,109 @@
+// Tidying the chosen part: each removal rule is a small function over what
+// the measuring phase knows of a block; a block goes when one of them says
+// it is clutter and none of the keeping rules says it is content.
+#include <cstdint>
+
+#include "html/extract_score.h"
+#include "html/extract_tuning.h"
+
+namespace html::extraction {
+namespace {
+
+// What the rules read of one block.
+struct Facts {
+  std::uint32_t tag;
+  const Subtree& s;
+  double weight;  // of its class and id names
+  double score;   // as a candidate, 0 when it was none
+  double linkDensity;
+  bool IsList() const { return tag == kTag_ul || tag == kTag_ol; }
+};
+
+// The containers the rules judge; paragraphs, cells and inline elements stay.
+bool IsJudgedKind(std::uint32_t t) {
+  return t == kTag_div || t == kTag_table || t == kTag_ul || t == kTag_ol || t == kTag_form ||
+         t == kTag_section || t == kTag_fieldset || t == kTag_dl || t == kTag_header || t == kTag_footer;
+}
+
+// -- keeping rules --
+
+// Many commas: sentences of prose, whatever else the block holds.
+bool IsCommaRichProse(const Facts& f) { return f.s.commas >= kFewCommas; }
+
+// More pictures than twice the paragraphs, with captions: a gallery.
+bool IsGallery(const Facts& f) { return f.s.images > 1 && f.s.paragraphs * 2 < f.s.images && f.s.units > 0; }
+
+// -- removal rules --
+
+// A heading named like clutter, or mostly a link (a teaser for another page).
+bool IsClutterHeading(const Facts& f) { return f.weight < 0 || f.linkDensity > kHeadingMaxLinkDensity; }
+
+// Its names count against it more than its prose counts for it.
+bool IsNamedAway(const Facts& f) { return f.weight + f.score < 0; }
+
+// More list items than paragraphs, with links: a list of links that is not
+// marked up as a list.
+bool IsLinkList(const Facts& f) {
+  return !f.IsList() && f.s.items > f.s.paragraphs + 1 && f.linkDensity > kItemListLinkDensity;
+}
+
+// Form fields against few paragraphs: a sign-up or search box.
+bool IsForm(const Facts& f) { return f.s.inputs > f.s.paragraphs / kParagraphsPerInput; }
+
+// Too little text to stand alone, no picture, and not a subheading's wrapper.
+bool IsTooShortToStand(const Facts& f) {
+  return !f.IsList() && f.s.units < kMinParagraphUnits && f.s.images == 0 &&
+         f.s.headingUnits < f.s.units * kHeadingShare;
+}
+
+// Links above the share its names and sentences allow: navigation.
+bool IsMostlyLinks(const Facts& f) {
+  if (f.weight >= kClassWeight) return f.linkDensity > kNamedMaxLinkDensity;
+  const double allowance = f.s.stops > kSentencesForAllowance ? kSentencesLinkAllowance : 0;
+  return f.linkDensity > kMaxLinkDensity + allowance;
+}
+
+// An embedded player with little text around it, or several players.
+bool IsEmbeddedPlayer(const Facts& f) {
+  return (f.s.embeds == 1 && f.s.units < kEmbedCaptionUnits) || f.s.embeds > 1;
+}
+
+}  // namespace
+
+bool Extractor::IsClutter(int n) const {
+  const Facts f{d_.At(n).tag, sub_[size_t(n)], ClassWeight(n), scored_[size_t(n)] ? score_[size_t(n)] : 0,
+                LinkDensity(n)};
+  if (IsHeading(f.tag)) return IsClutterHeading(f);
+  if (!IsJudgedKind(f.tag)) return false;
+  if (IsNamedAway(f)) return true;
+  if (IsCommaRichProse(f) || IsGallery(f)) return false;
+  return IsLinkList(f) || IsForm(f) || IsTooShortToStand(f) || IsMostlyLinks(f) || IsEmbeddedPlayer(f);
+}
+
+// A table of data (rows of cells, no tables inside, few links) is kept
+// whole: its short cells are the data, not clutter.
+bool Extractor::IsDataTable(int n) const {
+  const Subtree& s = sub_[size_t(n)];
+  return d_.At(n).tag == kTag_table && s.tables == 1 && s.rows >= kDataTableRows &&
+         LinkDensity(n) < kDataTableLinkDensity && !IsClutter(n);
+}
+
+void Extractor::Tidy(int root) {
+  if (IsDataTable(root)) return;
+  // Outer elements first: a removed one takes its subtree with it.
+  const int end = ends_[size_t(root)];
+  for (int n = root + 1; n < end; ++n) {
+    if (Dropped(n)) continue;
+    if (removed_[size_t(d_.At(n).parent)]) {
+      removed_[size_t(n)] = 1;
+      continue;
+    }
+    if (IsDataTable(n)) {
+      n = ends_[size_t(n)] - 1;
+      continue;
+    }
+    if (!d_.At(n).isText && IsClutter(n)) removed_[size_t(n)] = 1;
+  }
+}
+
+}  // namespace html::extraction

@@ -1,0 +1,37 @@
+// What the extractor's phases read off text and tags: lengths, commas and
+// sentence ends of GBK text, which elements are blocks, and the tell-tale
+// words of class names.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace html::extraction {
+
+struct TextMeasure {
+  int units = 0;    // ASCII non-blanks once, double-byte characters kWideCharUnits times
+  int commas = 0;   // ',' and the Chinese commas
+  int stops = 0;    // sentence ends: . ! ? ; and their Chinese forms
+};
+
+bool IsAsciiBlank(char c);
+TextMeasure Measure(std::string_view text);
+std::string Lower(std::string_view text);
+
+// True when one of the lower-case words of `list` is part of the lower-case `names`.
+template <size_t N>
+bool NamesMatch(std::string_view names, const std::string_view (&list)[N]) {
+  for (const std::string_view word : list) {
+    if (names.find(word) != std::string_view::npos) return true;
+  }
+  return false;
+}
+
+// Elements that start a paragraph of their own when written out.
+bool IsBlock(std::uint32_t tag);
+bool IsHeading(std::uint32_t tag);
+// Elements whose contents are never article text.
+bool IsNeverContent(std::uint32_t tag);
+
+}  // namespace html::extraction

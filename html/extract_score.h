@@ -1,0 +1,114 @@
+// The choosing phases of the extractor over one page's tree: clean it (mark
+// what can never be article), measure every block's text, score candidates
+// by the prose under them, pick the winner and widen it by its siblings, and
+// tidy the chosen part by named removal rules.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "html/extract_measure.h"
+#include "html/tree.h"
+
+namespace html::extraction {
+
+// One block's own text (not inside a nested block).
+struct Block {
+  TextMeasure own;  // text not inside a nested block
+  int ownLinkUnits = 0;
+  bool hasBlockChild = false;
+};
+
+// The sums over a node's subtree the scoring and the removal rules read.
+struct Subtree {
+  int units = 0;
+  int prose = 0;  // paragraphs long enough to score, and their length
+  int proseUnits = 0;
+  int linkUnits = 0;
+  int commas = 0;
+  int stops = 0;
+  int paragraphs = 0;
+  int images = 0;
+  int items = 0;  // li
+  int rows = 0;   // tr
+  int tables = 0;
+  int inputs = 0;
+  int embeds = 0;
+  int headingUnits = 0;
+};
+
+// Which rules a try applies; later tries drop some when the first finds too little.
+struct Rules {
+  bool stripUnlikely = true;  // drop blocks named like sidebars and comments before scoring
+  bool weighClasses = true;   // let class and id names add to or take from a score
+  bool tidy = true;           // remove clutter from the chosen part
+};
+
+// What one try chose: sibling roots in document order, the winner among
+// them, their length, and the nodes inside them the writer leaves out.
+struct Choice {
+  std::vector<int> roots;
+  int top = -1;
+  int units = 0;
+  std::vector<std::uint8_t> dropped;  // per node
+};
+
+class Extractor {
+ public:
+  explicit Extractor(const Document& doc);
+
+  Choice Run(const Rules& rules);
+
+  // True when node `inner` lies in the subtree of `outer`.
+  bool Contains(int outer, int inner) const { return outer >= 0 && inner >= outer && inner < ends_[size_t(outer)]; }
+  // For every node, one past the last node of its subtree.
+  const std::vector<int>& Ends() const { return ends_; }
+  // Which elements have a class or id that names a headline.
+  std::vector<bool> HeadlineNames() const;
+
+ private:
+  // What the class and id names of an element say, read once per page.
+  enum NameFlag : std::uint8_t { kUnlikely = 1, kMaybe = 2, kNegative = 4, kPositive = 8, kHeadline = 16 };
+  static std::vector<std::uint8_t> ReadNames(const Document& d);
+  static std::vector<TextMeasure> MeasureTexts(const Document& d);
+
+  // clean
+  bool IsHidden(int n) const;
+  bool IsUnlikelyCandidate(int n) const;
+  void CleanTree();
+  // measure
+  void MeasureTree();
+  static bool IsProse(const Block& b);
+  double ParagraphLength(int n) const;
+  double LinkDensity(int n) const;
+  // score
+  double ClassWeight(int n) const;
+  void AddScore(int n, double points);
+  void ScoreCandidates();
+  // pick and widen
+  bool IsAncestor(int ancestor, int n) const;
+  int PickWinner();
+  bool HasOnlyChild(int n) const;
+  bool EndsSentence(int n) const;
+  std::vector<int> WidenBySiblings(int top);
+  // tidy
+  bool Dropped(int n) const { return skip_[size_t(n)] || removed_[size_t(n)]; }
+  bool IsClutter(int n) const;
+  bool IsDataTable(int n) const;
+  void Tidy(int root);
+
+  const Document& d_;
+  const int n_;
+  const std::vector<int> ends_;
+  const std::vector<std::uint8_t> names_;
+  const std::vector<TextMeasure> texts_;
+  Rules rules_;
+  std::vector<std::uint8_t> skip_, removed_, scored_;
+  std::vector<Block> block_;
+  std::vector<Subtree> sub_;
+  std::vector<int> blockOf_;
+  std::vector<double> score_;
+  std::vector<int> candidates_;
+};
+
+}  // namespace html::extraction

@@ -1,0 +1,135 @@
+// The extractor's tuning in one place: every threshold and every list of
+// tell-tale names the phases read, each with the reason it has its value.
+// Lengths are in units: an ASCII non-blank counts once, a double-byte
+// character kWideCharUnits times.
+#pragma once
+
+#include <string_view>
+
+namespace html::extraction {
+
+// ---- Measuring text -------------------------------------------------------
+
+// A Chinese character carries about as much as two letters of an English
+// word, so lengths count it twice.
+constexpr int kWideCharUnits = 2;
+
+// ---- Scoring candidates ---------------------------------------------------
+
+// Shorter texts are captions, buttons and labels: they score nothing.
+constexpr int kMinParagraphUnits = 25;
+// A paragraph earns one point per this much text, up to kMaxLengthPoints, so
+// one long block cannot outweigh several ordinary paragraphs.
+constexpr int kUnitsPerPoint = 100;
+constexpr int kMaxLengthPoints = 3;
+// How far up a paragraph's score spreads: the article's container is rarely
+// more than a few wrappers above its paragraphs.
+constexpr int kAncestorLevels = 5;
+// What a tell-tale class or id name adds or takes away.
+constexpr double kClassWeight = 25;
+// The winner's best few candidates are compared to find an article split
+// over several blocks of one parent.
+constexpr int kTopCandidates = 5;
+// Candidates within this share of the top score count as its equals...
+constexpr double kAlternativeShare = 0.75;
+// ...and when this many share an ancestor, the ancestor holds the article.
+constexpr int kAlternativesNeeded = 3;
+// The winner climbs to a parent scoring better, but not past one scoring
+// below this share of it (a page-wide wrapper).
+constexpr double kClimbShare = 1.0 / 3;
+
+// ---- Widening by siblings -------------------------------------------------
+
+// A sibling joins the winner at this share of its score, and at least this
+// score, so a near-empty winner does not pull in everything beside it.
+constexpr double kSiblingShare = 0.2;
+constexpr double kSiblingMinScore = 10;
+// A sibling with the winner's class name is likely another part of it.
+constexpr double kSameClassBonusShare = 0.2;
+// A paragraph beside the winner joins when long and mostly unlinked...
+constexpr int kSiblingLongUnits = 80;
+constexpr double kSiblingLongLinkDensity = 0.25;
+// ...and a list of short linked items (replies, teasers) never does: its
+// paragraphs are below this share of the winner's mean and links above this.
+constexpr double kSiblingParagraphShare = 0.5;
+constexpr double kSiblingItemLinkDensity = 0.1;
+
+// ---- Retrying with fewer rules --------------------------------------------
+
+// A result shorter than this is retried with fewer rules.
+constexpr int kMinArticleUnits = 500;
+// Below this the earlier try found next to nothing and any later one may
+// replace it.
+constexpr int kNextToNothingUnits = 4 * kMinParagraphUnits;
+
+// ---- Tidying the chosen part ----------------------------------------------
+
+// Blocks with at least this many commas are prose and always stay.
+constexpr int kFewCommas = 10;
+// A table of data is kept whole: its short cells are the data, not clutter.
+constexpr int kDataTableRows = 3;
+constexpr double kDataTableLinkDensity = 0.1;
+// A heading that is mostly a link is a teaser for another page.
+constexpr double kHeadingMaxLinkDensity = 0.33;
+// More list items than paragraphs, and some links: a list of links.
+constexpr double kItemListLinkDensity = 0.1;
+// One form field per this many paragraphs or more: a form, not prose.
+constexpr int kParagraphsPerInput = 3;
+// A short block stays when it is mostly a heading (a subheading's wrapper).
+constexpr double kHeadingShare = 0.9;
+// A block whose links pass this share is navigation; prose with several
+// sentences is allowed more, and a block named like an article more still.
+constexpr double kMaxLinkDensity = 0.2;
+constexpr double kSentencesLinkAllowance = 0.15;
+constexpr int kSentencesForAllowance = 3;
+constexpr double kNamedMaxLinkDensity = 0.5;
+// One embedded player with less text than this is a player, not an article.
+constexpr int kEmbedCaptionUnits = 75;
+
+// ---- The title ------------------------------------------------------------
+
+// Titles longer than this are not titles; reading stops there.
+constexpr size_t kMaxTitleBytes = 400;
+// A headline stands for the title when it covers more than this share of it.
+constexpr double kMinTitleAgreement = 0.5;
+// Headlines shorter are labels ("News"), longer ones are paragraphs.
+constexpr int kMinHeadlineUnits = 4;
+constexpr int kMaxHeadlineUnits = 200;
+
+// ---- Tell-tale names ------------------------------------------------------
+// Words in class and id names (parts of words match too), in English and in
+// the pinyin that Chinese sites also name their blocks in.
+
+// Blocks so named are dropped before scoring, unless a kMaybeNames word
+// says they may hold the article after all.
+constexpr std::string_view kUnlikelyNames[] = {
+    "-ad-", "banner", "breadcrumb", "combx", "comment", "community", "disqus", "extra", "foot",
+    "header", "legends", "menu", "related", "remark", "replies", "reply", "rss", "shoutbox",
+    "sidebar", "skyscraper", "social", "sponsor", "supplemental", "ad-break", "agegate",
+    "pagination", "pager", "popup", "share", "recommend", "copyright", "login", "nav", "toolbar",
+    "hot-list", "hotnews", "ranking", "tags", "byline-social", "tuijian", "xiangguan", "pinglun",
+    "fenxiang", "daohang", "guanggao", "remen", "paihang"};
+constexpr std::string_view kMaybeNames[] = {"and", "article", "body", "column", "content", "main",
+                                            "shadow", "text", "detail", "post", "entry", "zhengwen",
+                                            "neirong", "wenzhang"};
+// Names that add kClassWeight to a candidate...
+constexpr std::string_view kPositiveNames[] = {
+    "article", "body", "content", "entry", "hentry", "h-entry", "main", "page", "pagination",
+    "post", "text", "blog", "story", "detail", "zhengwen", "neirong", "wenzhang", "cont"};
+// ...and names that take it away.
+constexpr std::string_view kNegativeNames[] = {
+    "-ad-", "hidden", "banner", "combx", "comment", "com-", "contact", "foot", "footer",
+    "footnote", "gdpr", "masthead", "media", "meta", "outbrain", "promo", "related", "scroll",
+    "share", "shoutbox", "sidebar", "skyscraper", "sponsor", "shopping", "tags", "tool", "widget",
+    "recommend", "copyright", "nav", "menu", "rank", "login", "reply", "tuijian", "xiangguan",
+    "pinglun", "fenxiang", "daohang", "guanggao", "remen", "paihang", "banquan", "side"};
+// Class and id words of the element that holds a page's headline.
+constexpr std::string_view kTitleNames[] = {"title", "headline", "heading", "biaoti"};
+// Names that mark an image source as a stand-in until a script loads the real one.
+constexpr std::string_view kPlaceholderNames[] = {"blank", "placeholder", "loading", "lazy",
+                                                  "spacer", "grey.gif", "pixel", "transparent"};
+// Where lazy-loading scripts keep the real source of a stand-in image.
+constexpr const char* kLazySourceAttributes[] = {"data-src", "data-original", "data-lazy-src",
+                                                 "data-actualsrc", "data-url", "original", "file"};
+
+}  // namespace html::extraction
