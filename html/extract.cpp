@@ -4,6 +4,7 @@
 // The tuning of every phase is in extract_tuning.h.
 #include "html/extract.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,17 @@ Extracted ExtractArticle(const core::Text& page) {
     const bool widens = best.units < kNextToNothingUnits || extractor.Contains(choice.top, best.top);
     if (choice.units > best.units && widens) best = std::move(choice);
     if (best.units >= kMinArticleUnits) break;
+  }
+  // A choice far shorter than the page's strongest run of prose, and
+  // elsewhere, is a block of links or a notice that happened to win: the run
+  // is the article.
+  const ProseRun& run = extractor.StrongestRun();
+  const bool holdsRun = run.node >= 0 && !best.dropped.empty() && !best.dropped[size_t(run.node)] &&
+                        std::any_of(best.roots.begin(), best.roots.end(),
+                                    [&](int root) { return extractor.Contains(root, run.node); });
+  if (run.node >= 0 && !holdsRun && best.units < run.units * kFarShorterShare) {
+    Choice rescue = extractor.Run(attempts[1], run.node);
+    if (rescue.units > best.units) best = std::move(rescue);
   }
   Extracted result;
   if (best.roots.empty()) return result;

@@ -9,16 +9,6 @@
 namespace html::extraction {
 namespace {
 
-// What the rules read of one block.
-struct Facts {
-  std::uint32_t tag;
-  const Subtree& s;
-  double weight;  // of its class and id names
-  double score;   // as a candidate, 0 when it was none
-  double linkDensity;
-  bool IsList() const { return tag == kTag_ul || tag == kTag_ol; }
-};
-
 // The containers the rules judge; paragraphs, cells and inline elements stay.
 bool IsJudgedKind(std::uint32_t t) {
   return t == kTag_div || t == kTag_table || t == kTag_ul || t == kTag_ol || t == kTag_form ||
@@ -34,6 +24,11 @@ bool IsCommaRichProse(const Facts& f) { return f.s.commas >= kFewCommas; }
 bool IsGallery(const Facts& f) { return f.s.images > 1 && f.s.paragraphs * 2 < f.s.images && f.s.units > 0; }
 
 // -- removal rules --
+
+// A consent or sign-up request, or a footer's rights and addresses.
+bool IsRequestOrFooter(const Facts& f) {
+  return IsRequestOrLegal({f.s.units, f.s.commas, f.s.stops, f.s.requestCues, f.s.legalCues});
+}
 
 // A heading named like clutter, or mostly a link (a teaser for another page).
 bool IsClutterHeading(const Facts& f) { return f.weight < 0 || f.linkDensity > kHeadingMaxLinkDensity; }
@@ -70,9 +65,20 @@ bool IsEmbeddedPlayer(const Facts& f) {
 
 }  // namespace
 
+Facts Extractor::FactsOf(int n) const {
+  return {d_.At(n).tag, sub_[size_t(n)], ClassWeight(n), scored_[size_t(n)] ? score_[size_t(n)] : 0,
+          LinkDensity(n), (names_[size_t(n)] & kDiscussion) != 0};
+}
+
+// What never belongs in an article, on every try: these rules guard the
+// choice rather than tidy it.
+bool Extractor::IsNeverArticle(int n) const {
+  const Facts f = FactsOf(n);
+  return IsBlock(f.tag) && (f.discussion || IsRequestOrFooter(f));
+}
+
 bool Extractor::IsClutter(int n) const {
-  const Facts f{d_.At(n).tag, sub_[size_t(n)], ClassWeight(n), scored_[size_t(n)] ? score_[size_t(n)] : 0,
-                LinkDensity(n)};
+  const Facts f = FactsOf(n);
   if (IsHeading(f.tag)) return IsClutterHeading(f);
   if (!IsJudgedKind(f.tag)) return false;
   if (IsNamedAway(f)) return true;
@@ -89,7 +95,7 @@ bool Extractor::IsDataTable(int n) const {
 }
 
 void Extractor::Tidy(int root) {
-  if (IsDataTable(root)) return;
+  if (rules_.tidy && IsDataTable(root)) return;
   // Outer elements first: a removed one takes its subtree with it.
   const int end = ends_[size_t(root)];
   for (int n = root + 1; n < end; ++n) {
@@ -98,11 +104,17 @@ void Extractor::Tidy(int root) {
       removed_[size_t(n)] = 1;
       continue;
     }
+    if (d_.At(n).isText) continue;
+    if (IsNeverArticle(n)) {
+      removed_[size_t(n)] = 1;
+      continue;
+    }
+    if (!rules_.tidy) continue;
     if (IsDataTable(n)) {
       n = ends_[size_t(n)] - 1;
       continue;
     }
-    if (!d_.At(n).isText && IsClutter(n)) removed_[size_t(n)] = 1;
+    if (IsClutter(n)) removed_[size_t(n)] = 1;
   }
 }
 

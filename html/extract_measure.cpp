@@ -28,6 +28,33 @@ TextMeasure Measure(std::string_view text) {
   return m;
 }
 
+namespace {
+
+template <size_t N>
+int CountPhrases(std::string_view lower, const std::string_view (&phrases)[N]) {
+  int count = 0;
+  for (const std::string_view phrase : phrases) {
+    for (size_t at = lower.find(phrase); at != std::string_view::npos; at = lower.find(phrase, at + phrase.size())) {
+      ++count;
+    }
+  }
+  return count;
+}
+
+}  // namespace
+
+TextMeasure MeasureWithCues(std::string_view text, std::string& scratch) {
+  TextMeasure m = Measure(text);
+  if (m.units < kMinCueTextUnits) return m;
+  scratch.assign(text);
+  for (char& c : scratch) c = core::AsciiLower(c);
+  m.requestCues = CountPhrases(scratch, kRequestCues);
+  m.legalCues = CountPhrases(scratch, kLegalCues);
+  return m;
+}
+
+bool CuesDominate(int cues, int units) { return cues >= kMinCues && units <= cues * kUnitsPerCue; }
+
 std::string Lower(std::string_view text) {
   std::string out(text);
   for (char& c : out) c = core::AsciiLower(c);

@@ -45,21 +45,27 @@ double AncestorShare(int level) { return level == 0 ? 1.0 : level == 1 ? 0.5 : 1
 }  // namespace
 
 Extractor::Extractor(const Document& doc)
-    : d_(doc), n_(doc.Size()), ends_(SubtreeEnds(doc)), names_(ReadNames(doc)), texts_(MeasureTexts(doc)) {}
+    : d_(doc), n_(doc.Size()), ends_(SubtreeEnds(doc)), names_(ReadNames(doc)), texts_(MeasureTexts(doc)),
+      strongest_(FindStrongestRun()) {}
 
-Choice Extractor::Run(const Rules& rules) {
+Choice Extractor::Run(const Rules& rules, int winner) {
   rules_ = rules;
   CleanTree();
   MeasureTree();
   ScoreCandidates();
   Choice choice;
-  choice.top = PickWinner();
+  choice.top = winner >= 0 ? winner : PickWinner();
   if (choice.top >= 0) {
     choice.roots = WidenBySiblings(choice.top);
-    if (rules_.tidy) {
-      for (const int root : choice.roots) Tidy(root);
-    }
+    for (const int root : choice.roots) Tidy(root);
   }
+  TextMeasure total;
+  for (const int root : choice.roots) {
+    const Subtree& s = sub_[size_t(root)];
+    total.Add({s.units, s.commas, s.stops, s.requestCues, s.legalCues});
+  }
+  // A consent bar or a footer is never an article, however it was chosen.
+  if (IsRequestOrLegal(total)) choice.roots.clear();
   for (const int root : choice.roots) choice.units += sub_[size_t(root)].units;
   // The writer needs this try's flags, whichever try ran last.
   choice.dropped.resize(size_t(n_));
@@ -87,18 +93,60 @@ std::vector<std::uint8_t> Extractor::ReadNames(const Document& d) {
                                     (NamesMatch(names, kMaybeNames) ? kMaybe : 0) |
                                     (NamesMatch(names, kNegativeNames) ? kNegative : 0) |
                                     (NamesMatch(names, kPositiveNames) ? kPositive : 0) |
-                                    (NamesMatch(names, kTitleNames) ? kHeadline : 0));
+                                    (NamesMatch(names, kTitleNames) ? kHeadline : 0) |
+                                    (NamesMatch(names, kDiscussionNames) ? kDiscussion : 0));
   }
   return flags;
 }
 
 std::vector<TextMeasure> Extractor::MeasureTexts(const Document& d) {
   std::vector<TextMeasure> measures(size_t(d.Size()));
+  std::string scratch;
   for (int n = 1; n < d.Size(); ++n) {
     // Script and style texts are never measured: they are never content.
-    if (d.At(n).isText && !IsNeverContent(d.At(d.At(n).parent).tag)) measures[size_t(n)] = Measure(d.Text(n));
+    if (d.At(n).isText && !IsNeverContent(d.At(d.At(n).parent).tag)) {
+      measures[size_t(n)] = MeasureWithCues(d.Text(n), scratch);
+    }
   }
   return measures;
+}
+
+// The run is looked for whatever the names say, except inside readers'
+// discussion, so that a block wrongly named like a share bar or a sidebar
+// cannot hide the article from it.
+ProseRun Extractor::FindStrongestRun() const {
+  std::vector<std::uint8_t> out(size_t(n_), 0), inLink(size_t(n_), 0);
+  std::vector<int> blockOf(size_t(n_), Document::kRoot);
+  std::vector<Block> blocks(static_cast<size_t>(n_));
+  for (int n = 1; n < n_; ++n) {
+    const Node& node = d_.At(n);
+    const int parent = node.parent;
+    if (out[size_t(parent)]) {
+      out[size_t(n)] = 1;
+      continue;
+    }
+    inLink[size_t(n)] = inLink[size_t(parent)] || node.tag == kTag_a;
+    if (!node.isText) {
+      if (IsNeverContent(node.tag) || node.tag == kTag_footer || node.tag == kTag_aside ||
+          (names_[size_t(n)] & kDiscussion) || IsHidden(n)) {
+        out[size_t(n)] = 1;
+      }
+      blockOf[size_t(n)] = IsBlock(node.tag) ? n : blockOf[size_t(parent)];
+      continue;
+    }
+    Block& b = blocks[size_t(blockOf[size_t(parent)])];
+    b.own.Add(texts_[size_t(n)]);
+    if (inLink[size_t(n)]) b.ownLinkUnits += texts_[size_t(n)].units;
+  }
+  std::vector<int> run(size_t(n_), 0);
+  ProseRun strongest;
+  for (int n = 1; n < n_; ++n) {
+    if (out[size_t(n)] || d_.At(n).isText || !IsProse(blocks[size_t(n)])) continue;
+    const int parent = d_.At(n).parent;
+    run[size_t(parent)] += blocks[size_t(n)].own.units;
+    if (run[size_t(parent)] > strongest.units) strongest = {parent, run[size_t(parent)]};
+  }
+  return strongest;
 }
 
 // ---- Clean the tree ----
@@ -122,7 +170,10 @@ bool Extractor::IsUnlikelyCandidate(int n) const {
     return false;
   }
   const std::uint8_t names = names_[size_t(n)];
-  return ((names & kUnlikely) && !(names & kMaybe)) || t == kTag_aside || t == kTag_footer;
+  // Readers' discussion is never the article, even in a block whose name
+  // also holds a word like "content" or "body" (comment-body).
+  return ((names & kUnlikely) && !(names & kMaybe)) || (names & kDiscussion) || t == kTag_aside ||
+         t == kTag_footer;
 }
 
 void Extractor::CleanTree() {
@@ -160,14 +211,14 @@ void Extractor::MeasureTree() {
     }
     const TextMeasure& m = texts_[size_t(n)];
     Block& b = block_[size_t(blockOf_[size_t(parent)])];
-    b.own.units += m.units;
-    b.own.commas += m.commas;
-    b.own.stops += m.stops;
+    b.own.Add(m);
     if (inLink[size_t(n)]) b.ownLinkUnits += m.units;
     Subtree& s = sub_[size_t(n)];
     s.units = m.units;
     s.commas = m.commas;
     s.stops = m.stops;
+    s.requestCues = m.requestCues;
+    s.legalCues = m.legalCues;
     if (inLink[size_t(n)]) s.linkUnits = m.units;
   }
   // Children come after their parents, so one backward pass sums subtrees.
@@ -200,6 +251,8 @@ void Extractor::MeasureTree() {
     p.linkUnits += s.linkUnits;
     p.commas += s.commas;
     p.stops += s.stops;
+    p.requestCues += s.requestCues;
+    p.legalCues += s.legalCues;
     p.paragraphs += s.paragraphs;
     p.images += s.images;
     p.items += s.items;
@@ -217,7 +270,12 @@ void Extractor::MeasureTree() {
 
 // A block's own text is a paragraph when long enough and not mostly links.
 bool Extractor::IsProse(const Block& b) {
-  return b.own.units >= kMinParagraphUnits && b.ownLinkUnits * 2 <= b.own.units;
+  return b.own.units >= kMinParagraphUnits && b.ownLinkUnits * 2 <= b.own.units && !IsRequestOrLegal(b.own);
+}
+
+// Consent bars and footers are written in sentences too; their phrases give them away.
+bool IsRequestOrLegal(const TextMeasure& m) {
+  return CuesDominate(m.requestCues, m.units) || CuesDominate(m.legalCues, m.units);
 }
 
 // The mean length of the paragraphs in `n`.

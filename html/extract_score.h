@@ -35,13 +35,35 @@ struct Subtree {
   int inputs = 0;
   int embeds = 0;
   int headingUnits = 0;
+  int requestCues = 0;
+  int legalCues = 0;
+};
+
+// The most prose under one parent: the units of its child paragraphs.
+struct ProseRun {
+  int node = -1;
+  int units = 0;
+};
+
+bool IsRequestOrLegal(const TextMeasure& m);
+
+// What the removal rules read of one block.
+struct Facts {
+  std::uint32_t tag;
+  const Subtree& s;
+  double weight;  // of its class and id names
+  double score;   // as a candidate, 0 when it was none
+  double linkDensity;
+  bool discussion;  // named like readers' comments
+  bool IsList() const { return tag == kTag_ul || tag == kTag_ol; }
 };
 
 // Which rules a try applies; later tries drop some when the first finds too little.
 struct Rules {
   bool stripUnlikely = true;  // drop blocks named like sidebars and comments before scoring
   bool weighClasses = true;   // let class and id names add to or take from a score
-  bool tidy = true;           // remove clutter from the chosen part
+  bool tidy = true;           // remove clutter from the chosen part (notices,
+                              // footers and discussion go on every try)
 };
 
 // What one try chose: sibling roots in document order, the winner among
@@ -57,7 +79,11 @@ class Extractor {
  public:
   explicit Extractor(const Document& doc);
 
-  Choice Run(const Rules& rules);
+  // One try; `winner`, when given, is taken as the winner instead of the
+  // best-scoring candidate.
+  Choice Run(const Rules& rules, int winner = -1);
+  // The page's strongest run of prose, found once.
+  const ProseRun& StrongestRun() const { return strongest_; }
 
   // True when node `inner` lies in the subtree of `outer`.
   bool Contains(int outer, int inner) const { return outer >= 0 && inner >= outer && inner < ends_[size_t(outer)]; }
@@ -68,9 +94,11 @@ class Extractor {
 
  private:
   // What the class and id names of an element say, read once per page.
-  enum NameFlag : std::uint8_t { kUnlikely = 1, kMaybe = 2, kNegative = 4, kPositive = 8, kHeadline = 16 };
+  enum NameFlag : std::uint8_t { kUnlikely = 1, kMaybe = 2, kNegative = 4, kPositive = 8, kHeadline = 16,
+                          kDiscussion = 32 };
   static std::vector<std::uint8_t> ReadNames(const Document& d);
   static std::vector<TextMeasure> MeasureTexts(const Document& d);
+  ProseRun FindStrongestRun() const;
 
   // clean
   bool IsHidden(int n) const;
@@ -93,6 +121,8 @@ class Extractor {
   std::vector<int> WidenBySiblings(int top);
   // tidy
   bool Dropped(int n) const { return skip_[size_t(n)] || removed_[size_t(n)]; }
+  Facts FactsOf(int n) const;
+  bool IsNeverArticle(int n) const;
   bool IsClutter(int n) const;
   bool IsDataTable(int n) const;
   void Tidy(int root);
@@ -102,6 +132,7 @@ class Extractor {
   const std::vector<int> ends_;
   const std::vector<std::uint8_t> names_;
   const std::vector<TextMeasure> texts_;
+  const ProseRun strongest_;
   Rules rules_;
   std::vector<std::uint8_t> skip_, removed_, scored_;
   std::vector<Block> block_;

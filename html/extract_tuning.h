@@ -62,6 +62,20 @@ constexpr int kMinArticleUnits = 500;
 // replace it.
 constexpr int kNextToNothingUnits = 4 * kMinParagraphUnits;
 
+// ---- Guards against choosing the wrong block -----------------------------
+
+// A text with at least kMinCues cues of one kind, and no more than
+// kUnitsPerCue units of text per cue, is that kind of text: a consent or
+// sign-up request, or a footer's rights, addresses and phone numbers. One
+// cue in a long paragraph is an article that mentions privacy.
+constexpr int kMinCues = 2;
+constexpr int kUnitsPerCue = 90;
+// Texts shorter than this are not searched for cues: a word or two.
+constexpr int kMinCueTextUnits = 4;
+// A choice shorter than this share of the page's strongest run of prose
+// (the most prose under one parent) missed the article: the run wins.
+constexpr double kFarShorterShare = 0.25;
+
 // ---- Tidying the chosen part ----------------------------------------------
 
 // Blocks with at least this many commas are prose and always stay.
@@ -123,6 +137,10 @@ constexpr std::string_view kNegativeNames[] = {
     "share", "shoutbox", "sidebar", "skyscraper", "sponsor", "shopping", "tags", "tool", "widget",
     "recommend", "copyright", "nav", "menu", "rank", "login", "reply", "tuijian", "xiangguan",
     "pinglun", "fenxiang", "daohang", "guanggao", "remen", "paihang", "banquan", "side"};
+// Blocks so named hold readers' discussion, never the article's prose: the
+// strongest run of prose is never looked for inside them.
+constexpr std::string_view kDiscussionNames[] = {"comment", "reply", "replies", "disqus", "respond",
+                                                 "discuss", "pinglun", "remark", "forum"};
 // Class and id words of the element that holds a page's headline.
 constexpr std::string_view kTitleNames[] = {"title", "headline", "heading", "biaoti"};
 // Names that mark an image source as a stand-in until a script loads the real one.
@@ -131,5 +149,33 @@ constexpr std::string_view kPlaceholderNames[] = {"blank", "placeholder", "loadi
 // Where lazy-loading scripts keep the real source of a stand-in image.
 constexpr const char* kLazySourceAttributes[] = {"data-src", "data-original", "data-lazy-src",
                                                  "data-actualsrc", "data-url", "original", "file"};
+
+// ---- Tell-tale phrases --------------------------------------------------
+// Lower-case ASCII, or GBK bytes (the Chinese word in the comment beside).
+
+// A request to the reader rather than an article: consent, sign-up, log-in.
+constexpr std::string_view kRequestCues[] = {
+    "cookie", "consent", "accept", "subscri", "newsletter", "sign up", "sign in", "log in",
+    "logged in", "password", "email address", "your account", "personal data", "personal information",
+    "third part", "opt out", "opt-out", "your preferences", "your browser", "we use",
+    "\xB6\xA9\xD4\xC4",  // 订阅
+    "\xB5\xC7\xC2\xBC",  // 登录
+    "\xD2\xFE\xCB\xBD\xD5\xFE\xB2\xDF",  // 隐私政策
+};
+// A site's footer: rights, terms, addresses, telephone and registration numbers.
+constexpr std::string_view kLegalCues[] = {
+    "copyright", "rights reserved", "terms of use", "terms of service", "terms and conditions",
+    "user agreement", "privacy policy", "tel:", "fax:", "phone:", "e-mail:", "address:",
+    "\xB0\xE6\xC8\xA8\xCB\xF9\xD3\xD0",  // 版权所有
+    "icp",
+    "\xB1\xB8\xB0\xB8",  // 备案
+    "\xB5\xE7\xBB\xB0",  // 电话
+    "\xB4\xAB\xD5\xE6",  // 传真
+    "\xB5\xD8\xD6\xB7",  // 地址
+    "\xD3\xCA\xB1\xE0",  // 邮编
+    "\xD3\xCA\xCF\xE4",  // 邮箱
+    "\xC8\xC8\xCF\xDF",  // 热线
+    "\xC3\xE2\xD4\xF0",  // 免责
+};
 
 }  // namespace html::extraction

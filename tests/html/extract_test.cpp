@@ -83,6 +83,84 @@ TEST(ExtractArticle, ArticleAgainstWhatSurroundsIt) {
   }
 }
 
+// An English paragraph of `sentences` sentences, each tagged with `tag` and its number.
+std::string EnglishProse(const std::string& tag, int sentences) {
+  std::string out = "<p>";
+  for (int i = 0; i < sentences; ++i) {
+    out += tag + std::to_string(i) + " the council met on Tuesday, and the members voted on the new harbour plan. ";
+  }
+  return out + "</p>";
+}
+
+// Pages where a block that is plainly not the article outweighs it, or would
+// be kept beside it: each must leave the article whole and the block out.
+TEST(ExtractArticle, NoticesFootersAndWrongNamesNeverTakeTheArticlesPlace) {
+  std::string consent = "<div class=\"notice\">";
+  for (int i = 0; i < 6; ++i) {
+    consent += "<p>We use cookies to personalise content. By clicking accept you consent to our use of cookies "
+               "and to the sharing of your personal data with third parties.</p>";
+  }
+  consent += "</div>";
+  std::string account = "<div>";
+  for (int i = 0; i < 4; ++i) {
+    account += "<p>Thank you. Your account has been registered, and you are now logged in. Check your email "
+               "address for details; reset your password there.</p>";
+  }
+  account += "</div>";
+  // Addresses, telephones, rights (narrow literals are GBK, as pages reach the extractor).
+  const std::string footer = std::string(
+      "<div class=\"bottom\"><p>地址：北京市朝阳区建国路八十八号现代城大厦二十层，邮编：100022，"
+      "电话：010-12345678，传真：010-12345679，热线：400-800-1234。</p>"
+      "<p>本网站版权所有，未经许可不得转载，京ICP备12345678号，违法和不良信息举报电话：010-87654321。</p></div>");
+  const std::string chineseArticle = std::string(
+      "<div class=\"wrap\"><p>本报讯，市政府昨日召开新闻发布会，介绍了今年城市建设的主要进展和明年的工作安排。</p>"
+      "<p>发言人表示，新建的地铁线路将在年底前通车，沿线居民出行将更加便利，预计每天可运送乘客数十万人次。</p></div>");
+  const std::string promo = "<div class=\"promo-box\">" + EnglishProse("Promo", 2) + "</div>";
+  std::string comments;
+  for (int i = 0; i < 12; ++i) {
+    comments += "<div class=\"comment-body\"><p>Reader" + std::to_string(i) +
+                " thinks the harbour plan is a waste of money, and the council should have asked the people first.</p></div>";
+  }
+  const struct {
+    const char* what;
+    std::string page;
+    std::string wanted;    // each "|"-separated piece must be in the body
+    std::string unwanted;  // none of these may be
+  } cases[] = {
+      {"a cookie bar longer than a short article",
+       consent + "<article>" + EnglishProse("Story", 2) + "</article>", "Story0|Story1", "cookies|personal data"},
+      {"an account notice beside the article", account + "<div>" + EnglishProse("Story", 3) + "</div>",
+       "Story0|Story2", "logged in|password"},
+      {"a footer of addresses, telephones and rights", chineseArticle + footer,
+       "本报讯|地铁线路", "邮编|传真|版权所有"},
+      {"the article inside a block named like a share bar, a long promotion elsewhere",
+       promo + "<div class=\"share_wrapper\"><div class=\"story\">" + EnglishProse("Story", 4) +
+           EnglishProse("More", 4) + EnglishProse("Last", 4) + "</div></div>",
+       "Story0|More3|Last3", ""},
+      {"comments named with a word that also names articles",
+       "<div class=\"main\">" + EnglishProse("Story", 3) + "</div><div class=\"comments-content\">" + comments + "</div>",
+       "Story0|Story2", "Reader"},
+      {"a comment list inside the article's container",
+       "<div class=\"main\">" + EnglishProse("Story", 3) + "<div class=\"comment-list\">" + comments + "</div></div>",
+       "Story0|Story2", "Reader"},
+  };
+  for (const auto& c : cases) {
+    const std::string body = ExtractArticle(c.page).body;
+    for (const std::string& piece : Pieces(c.wanted)) EXPECT_TRUE(Has(body, piece)) << c.what << ": " << piece;
+    for (const std::string& piece : Pieces(c.unwanted)) EXPECT_FALSE(Has(body, piece)) << c.what << ": " << piece;
+  }
+}
+
+// A page that is nothing but a notice gives no article rather than the notice.
+TEST(ExtractArticle, ANoticeAloneIsNoArticle) {
+  std::string consent;
+  for (int i = 0; i < 5; ++i) {
+    consent += "<p>We use cookies and similar technologies. Accept all cookies or manage your preferences; "
+               "see our privacy policy and terms of use.</p>";
+  }
+  EXPECT_EQ(ExtractArticle("<div>" + consent + "</div>").body, "");
+}
+
 TEST(ExtractArticle, TitleFromHeadlineOrPageTitleWithoutSiteName) {
   const std::string body = "<div>" + Prose("正文", 5) + "</div>";
   const struct {
