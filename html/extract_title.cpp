@@ -95,6 +95,45 @@ double Agreement(const std::string& heading, const std::string& title) {
   return double(std::min(h.size(), t.size())) / double(std::max(h.size(), t.size()));
 }
 
+// A separator between a headline and a site name, at `text[at]`: its length
+// in bytes, or 0.
+size_t SeparatorAt(std::string_view text, size_t at) {
+  if (at >= text.size()) return 0;
+  if (core::CharLengthAt(text, at) == 2) {
+    const std::string_view c = text.substr(at, 2);
+    for (const std::string_view wide : kWideTitleSeparators) {
+      if (c == wide) return 2;
+    }
+    return 0;
+  }
+  return kTitleSeparators.find(text[at]) == std::string_view::npos ? 0 : 1;
+}
+
+// The title cut where `confirm` (a headline or og:title) says it ends: the
+// title starts or ends with it, and a separator, spaced or bare, joins it
+// to the rest. The confirmed part must be the longer one, so a site name in
+// an h1 (a logo) never replaces the headline. "" when not confirmed.
+std::string ConfirmedPart(const std::string& title, const std::string& confirm) {
+  if (confirm.empty() || confirm.size() >= title.size()) return std::string();
+  const auto longer = [&](std::string_view rest) { return Measure(confirm).units > Measure(rest).units; };
+  if (title.compare(0, confirm.size(), confirm) == 0) {
+    size_t at = confirm.size();
+    while (at < title.size() && title[at] == ' ') ++at;
+    const size_t separator = SeparatorAt(title, at);
+    if (separator > 0 && longer(std::string_view(title).substr(at + separator))) return confirm;
+  }
+  const size_t start = title.size() - confirm.size();
+  if (title.compare(start, confirm.size(), confirm) == 0) {
+    size_t at = start;
+    while (at > 0 && title[at - 1] == ' ') --at;
+    // The separator is the last character before the blanks (one or two bytes).
+    const bool separated = (at >= 1 && SeparatorAt(title, at - 1) == 1 && core::CharLengthAt(title, at - 1) == 1) ||
+                           (at >= 2 && core::CharLengthAt(title, at - 2) == 2 && SeparatorAt(title, at - 2) == 2);
+    if (separated && longer(std::string_view(title).substr(0, at))) return confirm;
+  }
+  return std::string();
+}
+
 }  // namespace
 
 std::string FindTitle(const Document& d, const std::vector<int>& ends, const std::vector<bool>& headlineNames) {
@@ -102,6 +141,7 @@ std::string FindTitle(const Document& d, const std::vector<int>& ends, const std
   std::string ogTitle;
   std::vector<std::string> headings;  // h1 first, then h2 and headline classes
   std::vector<std::string> others;
+  std::vector<std::string> minor;  // h3 to h6: they only confirm where a title ends
   const int n = d.Size();
   for (int i = 1; i < n; ++i) {
     const Node& node = d.At(i);
@@ -116,6 +156,9 @@ std::string FindTitle(const Document& d, const std::vector<int>& ends, const std
     } else if (node.tag == kTag_h1 || node.tag == kTag_h2) {
       std::string text = CollapsedText(d, ends, i + 1, ends[size_t(i)]);
       if (Measure(text).units >= kMinHeadlineUnits) (node.tag == kTag_h1 ? headings : others).push_back(text);
+    } else if (IsHeading(node.tag) && !headlineNames[size_t(i)]) {
+      std::string text = CollapsedText(d, ends, i + 1, ends[size_t(i)]);
+      if (Measure(text).units >= kMinHeadlineUnits) minor.push_back(text);
     } else if (IsBlock(node.tag) || node.tag == kTag_span) {
       if (headlineNames[size_t(i)]) {
         std::string text = CollapsedText(d, ends, i + 1, ends[size_t(i)]);
@@ -123,6 +166,11 @@ std::string FindTitle(const Document& d, const std::vector<int>& ends, const std
         if (units >= kMinHeadlineUnits && units <= kMaxHeadlineUnits) others.push_back(text);
       }
     }
+  }
+  // The title cut where an h1 confirms it ends.
+  for (const std::string& h1 : headings) {
+    std::string part = ConfirmedPart(title, h1);
+    if (!part.empty()) return part;
   }
   headings.insert(headings.end(), others.begin(), others.end());
   // The headline that agrees best with the title without its site name, the
@@ -140,6 +188,12 @@ std::string FindTitle(const Document& d, const std::vector<int>& ends, const std
     }
   }
   if (!best.empty()) return best;
+  // Else where og:title or a lesser headline confirms it ends.
+  minor.insert(minor.begin(), ogTitle);
+  for (const std::string& headline : minor) {
+    std::string part = ConfirmedPart(title, headline);
+    if (!part.empty()) return part;
+  }
   if (!ogTitle.empty()) return WithoutSiteName(ogTitle);
   if (!title.empty()) return WithoutSiteName(title);
   if (!headings.empty()) return headings.front();

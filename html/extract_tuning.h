@@ -110,6 +110,18 @@ constexpr double kMinTitleAgreement = 0.5;
 constexpr int kMinHeadlineUnits = 4;
 constexpr int kMaxHeadlineUnits = 200;
 
+// What joins a headline and a site name in a page's title when a headline
+// or og:title confirms where the headline ends; a bare '-' counts there.
+// (Not a colon: "Blog name: post title" and "Headline: subtitle" are both common.)
+constexpr std::string_view kTitleSeparators = "-_|>/\\~";
+constexpr std::string_view kWideTitleSeparators[] = {
+    "\xA1\xAA",  // — em dash
+    "\xA8\x43",  // – en dash
+    "\xA8\x44",  // ― horizontal bar
+    "\xA1\xA4",  // · middle dot
+    "\xA3\xFC",  // ｜ full-width bar
+};
+
 // ---- Tell-tale names ------------------------------------------------------
 // Words in class and id names (parts of words match too), in English and in
 // the pinyin that Chinese sites also name their blocks in.

@@ -175,6 +175,17 @@ TEST(ExtractArticle, TitleFromHeadlineOrPageTitleWithoutSiteName) {
       // The headline over the body wins when the title agrees with it.
       {"<title>头条：完整标题文字_新闻中心</title>", "<h1>头条：完整标题文字</h1>", "头条：完整标题文字"},
       {"<title>站点首页</title><meta property=\"og:title\" content=\"分享标题\">", "<h1>无关</h1>", "分享标题"},
+      // A site name joined by a bare dash goes when a headline confirms where the title ends...
+      {"<title>阿里发布最强AI芯片，一块顶十块GPU-EDN 电子技术设计</title>", "<h4>阿里发布最强AI芯片，一块顶十块GPU</h4>",
+       "阿里发布最强AI芯片，一块顶十块GPU"},
+      {"<title>New chip beats the GPU-EDN Asia</title><meta property=\"og:title\" content=\"New chip beats the GPU\">", "",
+       "New chip beats the GPU"},
+      {"<title>Daily Wire|Harbour reopens after the storm</title>", "<h1>Harbour reopens after the storm</h1>",
+       "Harbour reopens after the storm"},
+      // ...but not without one ("Covid-19" stays whole), and a logo's h1 never stands for the headline.
+      {"<title>Covid-19 cases fall again</title>", "", "Covid-19 cases fall again"},
+      {"<title>Harbour reopens after the long storm - Daily Wire</title>", "<h1>Daily Wire</h1>",
+       "Harbour reopens after the long storm"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ExtractArticle(c.head + c.headline + body).title, c.title) << c.head;
