@@ -62,8 +62,30 @@ An answer (every key optional)
              the passes issued so far makes the passes held by a client stale.
 A request without an answer gets 404 with the body "not scripted".
 
-The proxy port answers plain requests (absolute URL in the request line)
-from the same answers, and tunnels CONNECT to the host and port named.
+The proxy port: a forward proxy that stands in for real sites
+    A plain request (absolute URL in the request line, "GET http://host/p")
+    and a CONNECT to any host but 127.0.0.1/localhost are answered here, as
+    that host: the program can be run against its real addresses
+    (https://cn.bing.com/..., http://www.baidu.com/) with settings.ini
+    holding only "[network] proxy=127.0.0.1:<proxy port>". A CONNECT is
+    answered "200 Connection established" and the TLS inside is ended here
+    with a certificate for the host named, signed by the server's own test
+    CA (GET /__proxy_ca gives it, DER, for a store that should trust it;
+    WinHttpFetch and InetFetch accept it anyway). The requests inside the
+    tunnel are recorded with port "tunnel". A CONNECT to 127.0.0.1 or
+    localhost is tunnelled to that port for real.
+    Every recorded request also carries "host": the host (and :port when
+    not the default) it was meant for; "" for requests to our own ports.
+    Answers for a host: a script keyed "host/path?query" or "host/path" wins
+    over the plain "/path?query" and "/path"; then files: with --hosts DIR,
+    DIR/<host>/<path> (DIR/<host>/<dir>/index.html for a folder), then
+    --site DIR/<path>.
+    Example (the default profile through the proxy):
+        tools/with-test-server --hosts my-pages ./my-test
+    where my-test writes settings.ini with "[network]\r\nproxy=$HOT_TEST_PROXY",
+    scripts "cn.bing.com/search" (for instance {"body_file": ".../serp.html"})
+    through POST /__script, runs the program, and reads /__log (entries with
+    "host": "cn.bing.com", "port": "tunnel").
 With --site DIR, files under DIR are answered for paths without a script
 (a demo site), with a content type guessed from the name.
 """
@@ -89,7 +111,10 @@ LOCK = threading.Lock()
 SCRIPTS = {}
 LOG = []
 SITE = None
+HOSTS_DIR = None
 CERT_DER = b""
+CA_LOCK = threading.Lock()  # one certificate made at a time
+CA = {}  # the proxy's test CA: "cert", "key", "der", "folder"; leaf contexts by host
 QUIT = threading.Event()
 PATTERN_CACHE = {}
 VISITOR_PASSES = [0]  # passes issued by a visitor service since the start or /__reset
@@ -169,6 +194,11 @@ class Conn:
             if name.lower() == "transfer-encoding" and "chunked" in value.lower():
                 chunked = True
         body = b""
+        if line.startswith("CONNECT "):
+            # What follows a CONNECT belongs to the tunnel, whatever length
+            # the head announces (Wine's WinHTTP copies a POST's
+            # Content-Length onto the CONNECT it sends first).
+            length, chunked = 0, False
         if chunked:
             while True:
                 size_line = self.read_until(b"\r\n")
@@ -204,20 +234,47 @@ def target_of(line):
     return target
 
 
-def answer_for(target):
+def host_of(line, default_port):
+    """The host[:port] of an absolute-form request line; "" for origin form."""
+    parts = line.split(" ")
+    target = parts[1] if len(parts) > 1 else ""
+    if "://" not in target:
+        return ""
+    scheme, rest = target.split("://", 1)
+    host = rest.split("/", 1)[0].split("?", 1)[0].lower()
+    port = {"http": "80", "https": "443"}.get(scheme.lower(), default_port)
+    if host.endswith(":" + port):
+        host = host[: -len(port) - 1]
+    return host
+
+
+def site_file(folder, target):
+    """The file under `folder` that answers `target`, or None."""
+    root = os.path.abspath(folder)
+    local = os.path.normpath(os.path.join(root, target.split("?", 1)[0].lstrip("/")))
+    if os.path.isdir(local):
+        local = os.path.join(local, "index.html")
+    if (local == root or local.startswith(root + os.sep)) and os.path.isfile(local):
+        ctype = mimetypes.guess_type(local)[0] or "application/octet-stream"
+        return {"body_file": local, "headers": [["Content-Type", ctype]]}
+    return None
+
+
+def answer_for(target, host=""):
+    path = target.split("?", 1)[0]
+    keys = ([host + target, host + path] if host else []) + [target, path]
     with LOCK:
-        if target in SCRIPTS:
-            return SCRIPTS[target]
-        path = target.split("?", 1)[0]
-        if path in SCRIPTS:
-            return SCRIPTS[path]
+        for key in keys:
+            if key in SCRIPTS:
+                return SCRIPTS[key]
+    if host and HOSTS_DIR and "/" not in host and host not in (".", ".."):
+        found = site_file(os.path.join(HOSTS_DIR, host), target)
+        if found:
+            return found
     if SITE:
-        local = os.path.normpath(os.path.join(SITE, target.split("?", 1)[0].lstrip("/")))
-        if os.path.isdir(local):
-            local = os.path.join(local, "index.html")
-        if local.startswith(os.path.abspath(SITE)) and os.path.isfile(local):
-            ctype = mimetypes.guess_type(local)[0] or "application/octet-stream"
-            return {"body_file": local, "headers": [["Content-Type", ctype]]}
+        found = site_file(SITE, target)
+        if found:
+            return found
     return {"status": 404, "body": "not scripted"}
 
 
@@ -284,7 +341,7 @@ def wait_until_gone(sock, seconds):
 def send_answer(conn, req, kind, entry):
     """Writes the scripted answer; returns False when the connection must close."""
     sock = conn.sock
-    answer = answer_for(target_of(req["line"]))
+    answer = answer_for(target_of(req["line"]), entry.get("host", ""))
     if "visitor_service" in answer:
         answer = visit(req, answer["visitor_service"])
     elif "visitor_gate" in answer and not admitted(req, answer["visitor_gate"]):
@@ -395,6 +452,8 @@ def control(conn, req):
             body = str(len(LOG)).encode()
     elif path == "/__cert":
         body, ctype = CERT_DER, "application/x-x509-ca-cert"
+    elif path == "/__proxy_ca":
+        body, ctype = CA["der"], "application/x-x509-ca-cert"
     elif path == "/__quit":
         QUIT.set()
     else:
@@ -403,6 +462,87 @@ def control(conn, req):
         status, reason_of(status), ctype, len(body))
     conn.sock.sendall(head.encode() + body)
     return True
+
+
+def is_loopback(host):
+    return host in ("127.0.0.1", "localhost", "[::1]")
+
+
+def leaf_context(host):
+    """A TLS server context with a certificate for `host`, signed by the test CA."""
+    with CA_LOCK:
+        return make_leaf(host)
+
+
+def make_leaf(host):
+    context = CA.get("leaf:" + host)
+    if context:
+        return context
+    folder = CA["folder"]
+    safe = "".join(c if c.isalnum() or c in ".-" else "_" for c in host)
+    key, csr, cert, ext = (os.path.join(folder, safe + x) for x in (".key", ".csr", ".pem", ".ext"))
+    alt = "IP:" + host if host.replace(".", "").isdigit() else "DNS:" + host
+    with open(ext, "w") as f:
+        f.write("subjectAltName=%s\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n" % alt)
+    quiet = {"check": True, "stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
+    subprocess.run(["openssl", "req", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", csr,
+                    "-subj", "/CN=" + host], **quiet)
+    subprocess.run(["openssl", "x509", "-req", "-in", csr, "-CA", CA["cert"], "-CAkey", CA["key"],
+                    "-CAcreateserial", "-days", "30", "-out", cert, "-extfile", ext], **quiet)
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(cert, key)
+    CA["leaf:" + host] = context
+    return context
+
+
+def stand_in(client, req):
+    """Answers a CONNECT to a real host name as that host: TLS ends here and
+    the requests inside are answered like plain ones, recorded as "tunnel"."""
+    target = req["line"].split(" ")[1]
+    host, _, port = target.rpartition(":")
+    host = host.lower()
+    try:
+        context = leaf_context(host)
+    except (subprocess.CalledProcessError, ssl.SSLError, OSError):
+        client.sock.sendall(b"HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\n\r\n")
+        return
+    client.sock.sendall(b"HTTP/1.1 200 Connection established\r\n\r\n")
+    try:
+        sock = context.wrap_socket(client.sock, server_side=True)
+    except (ssl.SSLError, OSError):
+        return
+    inner = Conn(sock)
+    named = host if port == "443" else host + ":" + port
+    try:
+        while not QUIT.is_set():
+            r = inner.read_request()
+            if r is None:
+                return
+            entry = record("tunnel", r, named)
+            # A request for another host down this tunnel would reach the
+            # wrong server through a real proxy: refuse it as one would.
+            meant = host_of(r["line"], "443")
+            if meant and meant != named:
+                sock.sendall(b"HTTP/1.1 421 Misdirected Request\r\nContent-Length: 0\r\n\r\n")
+                continue
+            if not send_answer(inner, r, "tunnel", entry):
+                return
+    finally:
+        try:
+            sock.close()
+        except OSError:
+            pass
+
+
+def record(kind, req, host):
+    entry = {"port": kind, "host": host, "line": req["line"], "headers": req["headers"],
+             "head": req["head"].decode("latin-1"),
+             "body_b64": base64.b64encode(req["body"]).decode(),
+             "raw": req["head"] + req["body"], "body": req["body"],
+             "sent": 0, "complete": False}
+    with LOCK:
+        LOG.append(entry)
+    return entry
 
 
 def tunnel(client, req):
@@ -449,15 +589,18 @@ class Handler(socketserver.BaseRequestHandler):
                     return
                 if kind == "http" and control(conn, req):
                     continue
-                entry = {"port": kind, "line": req["line"], "headers": req["headers"],
-                         "head": req["head"].decode("latin-1"),
-                         "body_b64": base64.b64encode(req["body"]).decode(),
-                         "raw": req["head"] + req["body"], "body": req["body"],
-                         "sent": 0, "complete": False}
-                with LOCK:
-                    LOG.append(entry)
-                if kind == "proxy" and req["line"].startswith("CONNECT "):
-                    tunnel(conn, req)
+                connect = kind == "proxy" and req["line"].startswith("CONNECT ")
+                if connect:
+                    named = req["line"].split(" ")[1] if " " in req["line"] else ""
+                    host = named.rpartition(":")[0].lower()
+                else:
+                    host = host_of(req["line"], "80") if kind == "proxy" else ""
+                entry = record(kind, req, host)
+                if connect:
+                    if is_loopback(host):
+                        tunnel(conn, req)
+                    else:
+                        stand_in(conn, req)
                     return
                 if not send_answer(conn, req, kind, entry):
                     return
@@ -476,6 +619,21 @@ class Server(socketserver.ThreadingTCPServer):
     request_queue_size = 128
 
 
+def make_ca(folder):
+    """The proxy's test CA, which signs a certificate for each host it stands in for."""
+    key = os.path.join(folder, "ca.key")
+    cert = os.path.join(folder, "ca.pem")
+    subprocess.run(
+        ["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "30",
+         "-keyout", key, "-out", cert, "-subj", "/CN=hotarticles test proxy CA",
+         "-addext", "basicConstraints=critical,CA:TRUE",
+         "-addext", "keyUsage=critical,keyCertSign,cRLSign"],
+        check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    with open(cert) as f:
+        der = ssl.PEM_cert_to_DER_cert(f.read())
+    CA.update({"cert": cert, "key": key, "der": der, "folder": folder})
+
+
 def make_cert(folder):
     key = os.path.join(folder, "key.pem")
     cert = os.path.join(folder, "cert.pem")
@@ -488,15 +646,18 @@ def make_cert(folder):
 
 
 def main():
-    global SITE, CERT_DER
+    global SITE, HOSTS_DIR, CERT_DER
     parser = argparse.ArgumentParser()
     parser.add_argument("--ports-file")
     parser.add_argument("--site")
+    parser.add_argument("--hosts")
     args = parser.parse_args()
     SITE = os.path.abspath(args.site) if args.site else None
+    HOSTS_DIR = os.path.abspath(args.hosts) if args.hosts else None
     folder = tempfile.mkdtemp(prefix="hot-test-server-")
     try:
         cert, key = make_cert(folder)
+        make_ca(folder)
         with open(cert) as f:
             CERT_DER = ssl.PEM_cert_to_DER_cert(f.read())
         servers = {}
@@ -510,6 +671,7 @@ def main():
             threading.Thread(target=server.serve_forever, daemon=True).start()
         ports = {k: s.server_address[1] for k, s in servers.items()}
         ports["cert"] = cert
+        ports["proxy_ca"] = CA["cert"]
         line = json.dumps(ports)
         if args.ports_file:
             with open(args.ports_file + ".tmp", "w") as f:
