@@ -29,11 +29,12 @@ std::function<Result(const Text&)> AsExchange(PassControl& control,
 
 }  // namespace
 
-hotwords::RequestFetch PassRequestFetch(PassControl& control) {
-  return [&control](const hotwords::PageRequest& request) {
+hotwords::RequestFetch PassRequestFetch(PassControl& control, const Text& proxy) {
+  return [&control, proxy](const hotwords::PageRequest& request) {
     ExchangeScope exchange(control);
     http::RequestOptions options;
     options.cancel = &control.Token();
+    if (!proxy.empty()) options.proxy = proxy;
     if (request.post) {
       options.method = 1;
       options.postText = request.body;
@@ -80,12 +81,13 @@ PassBody MakeCollectionPass(PassSetup setup) {
     services.createDirectory = [](const Text& path) { core::CreateDirectoryLevel(path); };
     services.networkDate = [&] {
       ExchangeScope exchange(control);
-      return NetworkDate(setup.profile.dateAddress, &control.Token());
+      return NetworkDate(setup.profile.dateAddress, &control.Token(), setup.profile.proxy);
     };
     services.harvestHotKeywords = [&] {
       const hotwords::HarvestSetup harvest{setup.profile,
                                            setup.runDirectory + hotwords::kHistoryFileName,
-                                           PassRequestFetch(control), *visitorCookie};
+                                           PassRequestFetch(control, setup.profile.proxy),
+                                           *visitorCookie};
       const int found = hotwords::HarvestHotKeywords(harvest, window, control, historyKeywords);
       // A stopped harvest found nothing worth a hint.
       if (found == 0 && setup.profile.name == "classic" && !control.IsStopped()) {

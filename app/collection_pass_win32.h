@@ -27,7 +27,8 @@ PassBody MakeCollectionPass(PassSetup setup);
 
 // A hot page's request through WinHttpFetch under the pass's control:
 // cancelled by stop, and counted as an exchange, so a pause holds its result.
-hotwords::RequestFetch PassRequestFetch(PassControl& control);
+// It goes through `proxy` unless that is empty.
+hotwords::RequestFetch PassRequestFetch(PassControl& control, const Text& proxy = Text());
 
 // The article collection over the network: the collector's own fetchers,
 // each exchange under the pass's control as above.

@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "sources/profile.h"
+#include "sources/settings.h"
 
 namespace app {
 namespace {
@@ -81,6 +82,9 @@ bool ParseCommandLine(const core::TextArray& arguments, CommandLine& options, Te
     } else if (name == "--profile") {
       ok = sources::BuiltInProfile(value) != nullptr;
       if (ok) options.profile = value;
+    } else if (name == "--proxy") {
+      options.proxy = sources::ProxyValue(value);
+      ok = !options.proxy.empty();
     } else {
       error = "未知的参数：" + argument;
       return false;
@@ -105,7 +109,7 @@ void ApplyCommandLine(const CommandLine& options, core::WindowOps& window) {
 Text CommandLineUsage() {
   return "用法：hotarticles.exe [--auto] [--dedupe] [--keep-images] [--images=original|local]\r\n"
          "    [--title=keyword|original|keyword-title] [--encoding=gbk|utf8] [--min-length=N]\r\n"
-         "    [--profile=" + sources::ProfileNames() + "]";
+         "    [--profile=" + sources::ProfileNames() + "] [--proxy=主机:端口]";
 }
 
 }  // namespace app

@@ -10,6 +10,8 @@
 //   --encoding=gbk|utf8           encoding radio
 //   --min-length=N                编辑框_线程1
 //   --profile=classic|current     the source profile (wins over settings.ini)
+//   --proxy=HOST:PORT             the HTTP proxy of every request (wins over
+//                                 settings.ini)
 #pragma once
 
 #include <optional>
@@ -32,6 +34,7 @@ struct CommandLine {
   std::optional<core::Control> encoding;  // 单选框_GBK or 单选框_UTF8
   std::optional<int> minLength;
   Text profile;  // "" when not given
+  Text proxy;    // "host:port"; "" when not given
 };
 
 // Parses the arguments after the program name. False with a message naming

@@ -63,9 +63,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   const core::Text runDirectory = core::ExecutableDirectory();
   core::TextArray settingsProblems;
   std::string settingsText;
-  if (!core::ReadWholeFile(runDirectory + app::kSettingsFileName, settingsText)) settingsText.clear();
-  const sources::Profile profile =
+  const core::Text settingsPath = runDirectory + app::kSettingsFileName;
+  const bool settingsRead = core::ReadWholeFile(settingsPath, settingsText);
+  if (!settingsRead) settingsText.clear();
+  sources::Profile profile =
       app::LoadProfile(core::TextFromBytes(settingsText), options.profile, settingsProblems);
+  if (!options.proxy.empty()) profile.proxy = options.proxy;
+  // Classic keeps its log as it always was.
+  if (profile.name != "classic") {
+    settingsProblems.insert(settingsProblems.begin(),
+                            app::SettingsReadLine(settingsPath, settingsRead,
+                                                  !settingsRead && core::FileExists(settingsPath + ".txt")));
+  }
 
   skin::StartSkinEngine();
 

@@ -15,7 +15,8 @@ core::DateTime DateFromHeaders(const Text& headerBlock);
 
 // Sends a HEAD request to `url` and reads the date of its answer. The
 // exchange ends early when `cancel` is cancelled (the date is then the
-// no-answer date). Windows only.
-core::DateTime NetworkDate(const Text& url, http::CancelToken* cancel = nullptr);
+// no-answer date). It goes through `proxy` unless that is empty. Windows only.
+core::DateTime NetworkDate(const Text& url, http::CancelToken* cancel = nullptr,
+                           const Text& proxy = Text());
 
 }  // namespace app

@@ -4,12 +4,13 @@
 
 namespace app {
 
-core::DateTime NetworkDate(const Text& url, http::CancelToken* cancel) {
+core::DateTime NetworkDate(const Text& url, http::CancelToken* cancel, const Text& proxy) {
   Text headers;
   http::RequestOptions options;
   options.method = 2;  // HEAD
   options.responseHeaders = &headers;
   options.cancel = cancel;
+  if (!proxy.empty()) options.proxy = proxy;
   http::ComHttpRequest(url, options);
   return DateFromHeaders(headers);
 }

@@ -32,4 +32,9 @@ using sources::IsHostValue;
 // applied. Every line it cannot use is described in `problems`.
 sources::Profile LoadProfile(const Text& content, const Text& chosen, core::TextArray& problems);
 
+// The first log line of a pass under any profile but classic: whether the
+// settings file at `path` was read. `textTwinFound`: "settings.ini.txt" lies
+// beside it, which is what Notepad saves when Explorer hides extensions.
+Text SettingsReadLine(const Text& path, bool read, bool textTwinFound);
+
 }  // namespace app

@@ -8,10 +8,12 @@ namespace collector {
 
 Fetchers NetworkFetchers(http::CancelToken* cancel, const sources::Profile& p) {
   Fetchers fetchers;
-  fetchers.searchPage = [cancel, headers = p.search.headers,
+  const Text proxy = p.proxy;
+  fetchers.searchPage = [cancel, proxy, headers = p.search.headers,
                          charset = p.search.charset](const Text& url) {
     http::RequestOptions options;
     options.cancel = cancel;
+    if (!proxy.empty()) options.proxy = proxy;
     if (!headers.empty()) options.headers = headers;
     if (charset.empty()) return http::WinHttpFetch(url, options);
     Bytes body;
@@ -19,18 +21,20 @@ Fetchers NetworkFetchers(http::CancelToken* cancel, const sources::Profile& p) {
     const Text page = http::WinHttpFetch(url, options);
     return http::DecodePageText(body, page, charset);
   };
-  fetchers.articlePage = [cancel, headers = p.article.headers](const Text& url) {
+  fetchers.articlePage = [cancel, proxy, headers = p.article.headers](const Text& url) {
     http::RequestOptions options;
     options.cancel = cancel;
+    if (!proxy.empty()) options.proxy = proxy;
     if (!headers.empty()) options.headers = headers;
     return http::InetFetch(url, options);
   };
   // An image host that accepts and never answers must not hold the pass:
   // the time-outs are set explicitly (WinInet's receive time-out is
   // otherwise infinite under Wine).
-  fetchers.image = [cancel](const Text& url) {
+  fetchers.image = [cancel, proxy](const Text& url) {
     http::RequestOptions options;
     options.cancel = cancel;
+    if (!proxy.empty()) options.proxy = proxy;
     options.timeoutSeconds = 30;
     return http::InetFetch(url, options);
   };

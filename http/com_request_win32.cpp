@@ -15,6 +15,38 @@ namespace http {
 
 namespace {
 
+// Wine's request object ignores SetProxy: its session takes the default
+// proxy, which Wine reads from the http_proxy variable as its C runtime
+// (ucrtbase) sees it. Under Wine that variable is set to the proxy (and put
+// back when a later request has none), so the request goes through the
+// proxy there too; Windows honours SetProxy and is left alone.
+void OfferProxyToWine(const Text& proxy) {
+  static const bool underWine =
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  if (!underWine) return;
+  using PutEnv = int(__cdecl*)(const char*, const char*);
+  using GetEnv = char*(__cdecl*)(const char*);
+  static const HMODULE crt = LoadLibraryW(L"ucrtbase.dll");  // stays loaded: winhttp uses it
+  if (!crt) return;
+  const auto put = reinterpret_cast<PutEnv>(GetProcAddress(crt, "_putenv_s"));
+  const auto get = reinterpret_cast<GetEnv>(GetProcAddress(crt, "getenv"));
+  if (!put || !get) return;
+  // The user's own value, given back when a request has no proxy.
+  static bool changed = false;
+  static Text original;
+  if (proxy.empty()) {
+    if (changed) put("http_proxy", original.c_str());
+    changed = false;
+    return;
+  }
+  if (!changed) {
+    const char* before = get("http_proxy");
+    original = before ? before : "";
+    changed = true;
+  }
+  put("http_proxy", proxy.c_str());
+}
+
 // Balances the thread's COM initialisation on every path out.
 class ComInit {
  public:
@@ -197,6 +229,7 @@ Bytes ComHttpRequest(const Text& url, RequestOptions& o) {
     SetInt(*a, ms), SetInt(*b, ms), SetInt(*c, ms), SetInt(*d, ms);
     request.Call(L"SetTimeouts", {a.get(), b.get(), c.get(), d.get()});
   }
+  OfferProxyToWine(proxy);
   if (!proxy.empty()) {
     Variant setting, server;
     SetInt(*setting, 2);

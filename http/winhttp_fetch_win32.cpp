@@ -134,6 +134,10 @@ Text WinHttpFetch(const Text& url, RequestOptions& o) {
   if (cookies.empty() && !SetDword(x.request.get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_COOKIES)) {
     return fail("708 禁止自动设置Cookies失败!");
   }
+  // Wine pools connections through a proxy by the proxy's address alone and
+  // sends the next request for another host down a tunnel CONNECTed to the
+  // first one; a proxied connection therefore serves one request only.
+  if (!proxy.empty()) SetDword(x.request.get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_KEEP_ALIVE);
   if (noRedirect && !SetDword(x.request.get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_REDIRECTS)) {
     return fail("709 重定向设置失败!");
   }

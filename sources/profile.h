@@ -121,6 +121,9 @@ struct Profile {
   SearchRules search;
   ArticleRules article;
   CleaningRules cleaning;
+  // The HTTP proxy ("host:port") every request of a pass goes through,
+  // https by CONNECT; empty: direct.
+  Text proxy;
 };
 
 // The built-in profiles.

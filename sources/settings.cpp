@@ -293,6 +293,15 @@ Text LineProblem(size_t lineNumber, const Text& what) {
          "，使用默认值";
 }
 
+Text ProxyValue(const Text& value) {
+  Text v = value;
+  if (core::StartsWith(v, "http://")) v = v.substr(7);
+  if (!v.empty() && v.back() == '/') v.pop_back();
+  const size_t colon = v.find(':');
+  if (colon == Text::npos || !IsHostValue(v)) return Text();
+  return v;
+}
+
 bool IsHostValue(const Text& value) {
   Text host = value;
   const size_t colon = value.find(':');
@@ -361,6 +370,14 @@ Settings ParseSettings(const Text& content, core::TextArray& problems) {
         problems.push_back(
             LineProblem(number, "的配置名 " + value + " 未知（可用 " + ProfileNames() + "）"));
       }
+    } else if (section == "network") {
+      if (key != "proxy") {
+        problems.push_back(LineProblem(number, "的键 " + key + " 未知"));
+      } else if (value.empty()) {
+        settings.proxy.clear();  // written but empty: direct
+      } else if ((settings.proxy = ProxyValue(value)).empty()) {
+        problems.push_back(LineProblem(number, "的代理 " + value + " 无效（应为 主机:端口）"));
+      }
     } else if (IsOneOf(section, kProfileSections)) {
       settings.entries.push_back({number, section, key, value});
     }
@@ -389,6 +406,7 @@ Profile BuildProfile(const Settings& settings, const Text& chosen, core::TextArr
   if (const Text* h = host("visitor")) profile.visitor.address = ReplaceHost(profile.visitor.address, *h);
   if (const Text* h = host("search")) profile.search.address = ReplaceHost(profile.search.address, *h);
   if (const Text* h = host("newssite")) profile.search.site = *h;
+  profile.proxy = settings.proxy;
   return profile;
 }
 

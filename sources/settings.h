@@ -32,12 +32,18 @@ struct Settings {
   std::map<Text, Text> hosts;  // the [hosts] keys given, by key
   Text profile;                // [sources] profile=, "" when not given
   size_t profileLine = 0;
+  Text proxy;                  // [network] proxy=, "" when not given or bad
   std::vector<SettingsEntry> entries;  // the profile sections' keys, in file order
 };
 
 // True for "host" or "host:port": letters, digits, "-" and "." (or an IPv4
 // address), and a port of 1 to 65535.
 bool IsHostValue(const Text& value);
+
+// The proxy value as the clients take it, "host:port"; "" when the value is
+// not a host with a port. "http://host:port/" as browsers show it is taken
+// too, since users copy it from there.
+Text ProxyValue(const Text& value);
 
 // "settings.ini 第N行" + what + "，使用默认值".
 Text LineProblem(size_t lineNumber, const Text& what);

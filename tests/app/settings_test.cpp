@@ -92,6 +92,28 @@ TEST(Settings, ProblemLineNamesTheLine) {
   EXPECT_EQ(problems[0], "settings.ini 第3行的主机名 a b 无效，使用默认值");
 }
 
+TEST(CommandLine, ProxyIsTakenAsTheClientsWantIt) {
+  app::CommandLine options;
+  Text error;
+  ASSERT_TRUE(app::ParseCommandLine({"--proxy=http://10.1.2.3:8080/"}, options, error));
+  EXPECT_EQ(options.proxy, "10.1.2.3:8080");
+  ASSERT_TRUE(app::ParseCommandLine({"--auto"}, options, error));
+  EXPECT_EQ(options.proxy, "");
+}
+
+// The first log line names the file the program looked for, and the
+// "settings.ini.txt" that Explorer shows as "settings.ini".
+TEST(Settings, FirstLogLineSaysWhetherTheFileWasRead) {
+  const Text path = "C:\\工具\\settings.ini";
+  EXPECT_EQ(app::SettingsReadLine(path, true, false), "已读取设置文件 C:\\工具\\settings.ini");
+  EXPECT_EQ(app::SettingsReadLine(path, false, false),
+            "未找到设置文件 C:\\工具\\settings.ini，使用默认设置");
+  const Text twin = app::SettingsReadLine(path, false, true);
+  EXPECT_EQ(twin.rfind("未找到设置文件 C:\\工具\\settings.ini，", 0), 0u) << twin;
+  EXPECT_NE(twin.find("settings.ini.txt"), Text::npos) << twin;
+  EXPECT_NE(twin.find("使用默认设置"), Text::npos) << twin;
+}
+
 TEST(Settings, AddressesKeepSchemesAndPaths) {
   TextArray problems;
   const sources::Profile p = app::LoadProfile("", "", problems);
@@ -130,6 +152,10 @@ TEST(CommandLine, FlagsAndValues) {
       {{"--min-length=100000001"}, false, "参数的值无效"},
       {{"--min-length=99999999999"}, false, "参数的值无效"},
       {{"--min-length=５"}, false, "参数的值无效"},  // full-width digits are for the box
+      {{"--proxy=127.0.0.1:3128"}, true, ""},
+      {{"--proxy=proxy.test"}, false, "参数的值无效：--proxy=proxy.test"},
+      {{"--proxy="}, false, "参数的值无效"},
+      {{"--proxy"}, false, "参数的值无效"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.empty() ? "" : c.args[0]);

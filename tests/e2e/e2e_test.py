@@ -65,7 +65,7 @@ class Server:
                 break
             time.sleep(0.05)
         ports = json.load(open(ports_file))
-        self.http, self.https = ports["http"], ports["https"]
+        self.http, self.https, self.proxy = ports["http"], ports["https"], ports["proxy"]
 
     def call(self, path, data=None):
         request = urllib.request.Request("http://127.0.0.1:%d%s" % (self.http, path), data=data)
@@ -110,14 +110,16 @@ class Server:
 class Run:
     """A run directory with the program and a settings.ini for the server."""
 
-    def __init__(self, base, name, exe, server, profile="classic", more_settings=""):
+    def __init__(self, base, name, exe, server, profile="classic", more_settings="", settings=None):
         self.dir = os.path.join(base, name)
         self.exe = exe
         shutil.rmtree(self.dir, ignore_errors=True)
         os.makedirs(self.dir)
         shutil.copy(exe, self.dir)
         with open(os.path.join(self.dir, "settings.ini"), "w", newline="") as f:
-            f.write(site.settings_ini(server.http, server.https, profile=profile) + more_settings)
+            if settings is None:
+                settings = site.settings_ini(server.http, server.https, profile=profile) + more_settings
+            f.write(settings)
 
     @property
     def folder(self):
@@ -188,6 +190,11 @@ def close_window_of(pid, title="热点文章采集"):
     x11.XFlush(display)
     x11.XCloseDisplay(display)
     return asked
+
+
+def windows_path(path):
+    """A Unix path as the program under Wine sees it."""
+    return "Z:" + path.replace("/", "\\")
 
 
 def article_lines(log):
@@ -613,6 +620,67 @@ def classic_hint_when_both_hot_pages_are_empty(server, base, exe):
     server.script(dict(DATE_ANSWER, **{site.BOARD_TARGET: site.answer(b'{"data":{"cards":[]}}', "application/json")}))
     log = Run(base, "no-hint", exe, server, profile="current").run()
     expect(not any(line.startswith("提示：") for line in log), "no hint with current: %r" % log)
+
+
+# --- through a proxy ----------------------------------------------------------------
+
+# Today's sites under their real names, as the proxy stands in for them.
+REAL_HOSTS = {"/": "www.baidu.com", site.BOARD_TARGET: "top.baidu.com",
+              site.VISITOR_TARGET: "passport.weibo.com", site.SUMMARY_TARGET: "s.weibo.com"}
+
+
+def real_host_answers(answers):
+    """The demo's answers keyed by the real host each one stands for; the
+    articles and pictures stay on 127.0.0.1, where the results link to."""
+    out = {}
+    for key, value in answers.items():
+        if key in REAL_HOSTS:
+            out[REAL_HOSTS[key] + key] = value
+        elif key.startswith("/search"):
+            out["cn.bing.com" + key.replace("site%3A" + site.NEWS_SITE, "site%3Awww.sohu.com")] = value
+        else:
+            out[key] = value
+    return out
+
+
+@case
+def current_profile_through_the_proxy(server, base, exe):
+    a = dict(DATE_ANSWER)
+    a.update(site.current_answers(server.http, server.https, 0))
+    a[site.bing_target(GENERIC_KEYWORD)] = site.utf8_page(site.bing_no_result_page())
+    server.script(real_host_answers(a))
+    run = Run(base, "proxy", exe, server, settings="[network]\r\nproxy=127.0.0.1:%d\r\n" % server.proxy)
+    log = run.run("--profile=current", "--title=original", "--keep-images", "--images=local")
+    expect_eq(log[0], "已读取设置文件 %s\\settings.ini" % windows_path(run.dir), "first log line")
+    entries = server.log()
+    expect_eq([e["line"] for e in entries if e["port"] == "http"], [], "nothing direct")
+    # The date by the COM object, hot lists and visitor and searches by
+    # WinHTTP, https through CONNECT.
+    real = [(e["host"], e["line"].split(" ")[0]) for e in entries if e["host"] in REAL_HOSTS.values()
+            or e["host"] == "cn.bing.com"]
+    for host, method in [("www.baidu.com", "HEAD"), ("top.baidu.com", "CONNECT"), ("top.baidu.com", "GET"),
+                         ("passport.weibo.com", "CONNECT"), ("passport.weibo.com", "POST"),
+                         ("s.weibo.com", "GET"), ("cn.bing.com", "CONNECT"), ("cn.bing.com", "GET")]:
+        expect((host, method) in real, "%s %s through the proxy: %r" % (method, host, real))
+    # Articles (WinInet) and pictures: plain ones in absolute form, https by CONNECT.
+    lines = [e["line"] for e in entries if e["port"] == "proxy"]
+    http_base = "http://127.0.0.1:%d" % server.http
+    for target in ("/a/500101_120", "/img/lander.png"):
+        expect(any(l.startswith("GET %s%s " % (http_base, target)) for l in lines), "%s via the proxy: %r"
+               % (target, lines))
+    expect("CONNECT 127.0.0.1:%d HTTP/1.1" % server.https in lines, "https article by CONNECT: %r" % lines)
+    expect_eq(run.files(), sorted(CURRENT_FILES + ["pic"]), "article files")
+
+
+@case
+def bad_proxy_is_a_settings_line_and_the_pass_goes_direct(server, base, exe):
+    server.script(dict(DATE_ANSWER))
+    settings = site.settings_ini(server.http, server.https) + "[network]\r\nproxy=proxy.invalid\r\n"
+    log = Run(base, "bad-proxy", exe, server, settings=settings).run()
+    expect("settings.ini 第8行的代理 proxy.invalid 无效（应为 主机:端口），使用默认值" in log, "settings line: %r" % log)
+    expect_eq(server.requests()[0], ("http", "/"), "the date asked directly")
+    expect_eq([p for p, _ in server.requests() if p == "proxy"], [], "nothing through a proxy")
+    expect_eq(log[-1], DONE, "the pass ends")
 
 
 # --- the runner ------------------------------------------------------------------

@@ -167,9 +167,7 @@ TEST_F(ComWire, RedirectsFollowedOrHandedBack) {
   EXPECT_NE(headers.find("Location: " + server.Url("/target")), Text::npos);
 }
 
-// Wine's request object ignores SetProxy and goes to the server directly
-// (measured), so the URL names our server and the test looks at the header
-// line the client sets itself.
+// The client sets the proxy's Basic credentials itself, on the first request.
 TEST_F(ComWire, ProxyCredentialsAsABasicHeader) {
   ASSERT_TRUE(server.Script("/p", Body("proxied")));
   struct Case {
@@ -187,6 +185,29 @@ TEST_F(ComWire, ProxyCredentialsAsABasicHeader) {
     const ParsedRequest r = Last();
     EXPECT_EQ(LinesNamed(r, "Proxy-Authorization"), c.authorization);
   }
+}
+
+TEST_F(ComWire, PlainThroughTheProxy) {
+  Answer date = Body("");
+  date.headers = {{"Date", "Mon, 07 Dec 2026 09:00:00 GMT"}};
+  ASSERT_TRUE(server.Script("www.baidu.com/", date));
+  Text headers;
+  RequestOptions o;
+  o.method = 2;
+  o.proxy = server.proxy();
+  o.responseHeaders = &headers;
+  http::ComHttpRequest("http://www.baidu.com/", o);
+  EXPECT_NE(headers.find("Date: Mon, 07 Dec 2026 09:00:00 GMT"), Text::npos) << headers;
+  ASSERT_GE(server.Count(), 1) << server.Log();
+  // Wine names the default port in the absolute form; both forms are sound.
+  const std::string line = Last().line;
+  EXPECT_TRUE(line == "HEAD http://www.baidu.com/ HTTP/1.1" || line == "HEAD http://www.baidu.com:80/ HTTP/1.1")
+      << line;
+
+  // Without a proxy the next request goes direct again.
+  ASSERT_TRUE(server.Script("/direct", Body("direct")));
+  EXPECT_EQ(AsString(http::ComHttpRequest(server.Url("/direct"))), "direct");
+  EXPECT_EQ(Last().line, "GET /direct HTTP/1.1");
 }
 
 TEST_F(ComWire, HttpsWithTheTestCertificateTrusted) {

@@ -233,6 +233,18 @@ TEST_F(InetWire, ThroughTheProxy) {
   EXPECT_EQ(r.line.rfind("GET http://example.invalid", 0), 0u) << r.line;
 }
 
+TEST_F(InetWire, HttpsThroughTheProxyByConnect) {
+  ASSERT_TRUE(server.Script("www.sohu.com/a/1_2", Body("article of the stand-in")));
+  RequestOptions o;
+  o.proxy = server.proxy();
+  EXPECT_EQ(AsString(http::InetFetch("https://www.sohu.com/a/1_2", o)), "article of the stand-in");
+  ASSERT_EQ(server.Count(), 2) << server.Log();
+  EXPECT_EQ(Parse(server.Request(0)).line, "CONNECT www.sohu.com:443 HTTP/1.1");
+  const ParsedRequest inner = Parse(server.Request(1));
+  EXPECT_EQ(inner.line, "GET /a/1_2 HTTP/1.1");
+  EXPECT_EQ(LinesNamed(inner, "Host"), std::vector<std::string>{"Host: www.sohu.com"});
+}
+
 TEST_F(InetWire, Cancellation) {
   ASSERT_TRUE(server.Script("/x", Body("x")));
   {

@@ -297,6 +297,35 @@ TEST_F(WinHttpWire, ProxyAndCredentials) {
   EXPECT_EQ(statusText, "401 Unauthorized\r");
 }
 
+// https through a proxy is a CONNECT to the host named in the address.
+TEST_F(WinHttpWire, HttpsThroughTheProxyByConnect) {
+  ASSERT_TRUE(server.Script("cn.bing.com/search", Body("results of the stand-in")));
+  RequestOptions o;
+  o.proxy = server.proxy();
+  EXPECT_EQ(http::WinHttpFetch("https://cn.bing.com/search?q=site%3Awww.sohu.com+x", o),
+            "results of the stand-in");
+  ASSERT_EQ(server.Count(), 2) << server.Log();
+  EXPECT_EQ(Parse(server.Request(0)).line, "CONNECT cn.bing.com:443 HTTP/1.1");
+  const ParsedRequest inner = Parse(server.Request(1));
+  // Wine's WinHTTP keeps the absolute form inside the tunnel, which servers
+  // take as well.
+  EXPECT_TRUE(inner.line == "GET /search?q=site%3Awww.sohu.com+x HTTP/1.1" ||
+              inner.line == "GET https://cn.bing.com:443/search?q=site%3Awww.sohu.com+x HTTP/1.1")
+      << inner.line;
+  EXPECT_EQ(LinesNamed(inner, "Host"), std::vector<std::string>{"Host: cn.bing.com"});
+
+  // The next request, for another host and with a body, has a tunnel of its
+  // own: one left open to the first host must not carry it.
+  Answer visitor = Body("pass");
+  ASSERT_TRUE(server.Script("passport.weibo.com/visitor", visitor));
+  o.method = 1;
+  o.postText = "cb=x";
+  EXPECT_EQ(http::WinHttpFetch("https://passport.weibo.com/visitor", o), "pass");
+  ASSERT_EQ(server.Count(), 4) << server.Log();
+  EXPECT_EQ(Parse(server.Request(2)).line, "CONNECT passport.weibo.com:443 HTTP/1.1");
+  EXPECT_EQ(Parse(server.Request(3)).body, "cb=x");
+}
+
 TEST_F(WinHttpWire, ALargeHeaderBlockKeepsItsCookies) {
   Answer a = Body("ok");
   a.headers = {{"Set-Cookie", "first=1"}};
