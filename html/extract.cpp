@@ -31,7 +31,7 @@ Extracted ExtractArticle(const core::Text& page) {
   for (const Rules& rules : attempts) {
     Choice choice = extractor.Run(rules);
     const bool widens = best.units < kNextToNothingUnits || extractor.Contains(choice.top, best.top);
-    if (choice.units > best.units && widens) best = std::move(choice);
+    if (choice.units > best.units && widens && (best.top < 0 || choice.proseUnits > best.proseUnits)) best = std::move(choice);
     if (best.units >= kMinArticleUnits) break;
   }
   // A choice far shorter than the page's strongest run of prose, and

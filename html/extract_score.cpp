@@ -70,6 +70,15 @@ Choice Extractor::Run(const Rules& rules, int winner) {
   // The writer needs this try's flags, whichever try ran last.
   choice.dropped.resize(size_t(n_));
   for (int n = 0; n < n_; ++n) choice.dropped[size_t(n)] = Dropped(n) ? 1 : 0;
+  for (const int root : choice.roots) {
+    for (int n = root; n < ends_[size_t(root)]; ++n) {
+      if (Dropped(n)) {
+        n = ends_[size_t(n)] - 1;
+        continue;
+      }
+      if (!d_.At(n).isText && IsProse(block_[size_t(n)])) choice.proseUnits += block_[size_t(n)].own.units;
+    }
+  }
   return choice;
 }
 

@@ -72,6 +72,7 @@ struct Choice {
   std::vector<int> roots;
   int top = -1;
   int units = 0;
+  int proseUnits = 0;  // of the paragraphs kept
   std::vector<std::uint8_t> dropped;  // per node
 };
 
