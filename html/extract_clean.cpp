@@ -1,7 +1,11 @@
 // Tidying the chosen part: each removal rule is a small function over what
 // the measuring phase knows of a block; a block goes when one of them says
 // it is clutter and none of the keeping rules says it is content.
+#include <cctype>
 #include <cstdint>
+#include <string>
+
+#include "core/text.h"
 
 #include "html/extract_score.h"
 #include "html/extract_tuning.h"
@@ -94,7 +98,54 @@ bool Extractor::IsDataTable(int n) const {
          LinkDensity(n) < kDataTableLinkDensity && !IsClutter(n);
 }
 
+// The letters of a short block's text, lower-case, and its double-byte
+// characters; digits, blanks and punctuation left out.
+std::string Extractor::Letters(int n) const {
+  std::string out;
+  for (int c = n; c < ends_[size_t(n)]; ++c) {
+    if (!d_.At(c).isText) continue;
+    const std::string_view text = d_.Text(c);
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (core::CharLengthAt(text, i) == 2) {
+        out.append(text.substr(i, 2));
+        ++i;
+      } else if (std::isalpha(static_cast<unsigned char>(text[i]))) {
+        out.push_back(core::AsciiLower(text[i]));
+      }
+    }
+  }
+  return out;
+}
+
+// The first block in `root` that is a heading of readers' discussion, not a
+// link, with enough prose before it, or -1.
+int Extractor::DiscussionStart(int root) const {
+  int proseBefore = 0;
+  for (int n = root + 1; n < ends_[size_t(root)]; ++n) {
+    if (Dropped(n)) {
+      n = ends_[size_t(n)] - 1;
+      continue;
+    }
+    if (d_.At(n).isText) continue;
+    if (IsProse(block_[size_t(n)])) proseBefore += block_[size_t(n)].own.units;
+    const Subtree& s = sub_[size_t(n)];
+    // (A link reading "comments" is a toolbar's, not a heading.)
+    if (!IsBlock(d_.At(n).tag) || s.units == 0 || s.units > kMaxDiscussionHeadingUnits || s.linkUnits > 0) continue;
+    if (proseBefore < kProseBeforeDiscussion) continue;
+    const std::string letters = Letters(n);
+    for (const std::string_view heading : kDiscussionHeadings) {
+      if (letters == heading) return n;
+    }
+  }
+  return -1;
+}
+
 void Extractor::Tidy(int root) {
+  // Readers' discussion after the article goes whole, however it is named.
+  const int discussion = DiscussionStart(root);
+  if (discussion >= 0) {
+    for (int n = discussion; n < ends_[size_t(root)]; ++n) removed_[size_t(n)] = 1;
+  }
   if (rules_.tidy && IsDataTable(root)) return;
   // Outer elements first: a removed one takes its subtree with it.
   const int end = ends_[size_t(root)];

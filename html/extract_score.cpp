@@ -284,7 +284,7 @@ bool Extractor::IsProse(const Block& b) {
 
 // Consent bars and footers are written in sentences too; their phrases give them away.
 bool IsRequestOrLegal(const TextMeasure& m) {
-  return CuesDominate(m.requestCues, m.units) || CuesDominate(m.legalCues, m.units);
+  return CuesDominate(m.requestCues + m.legalCues, m.units);
 }
 
 // The mean length of the paragraphs in `n`.

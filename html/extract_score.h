@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "html/extract_measure.h"
@@ -126,6 +127,8 @@ class Extractor {
   bool IsNeverArticle(int n) const;
   bool IsClutter(int n) const;
   bool IsDataTable(int n) const;
+  std::string Letters(int n) const;
+  int DiscussionStart(int root) const;
   void Tidy(int root);
 
   const Document& d_;

@@ -64,10 +64,10 @@ constexpr int kNextToNothingUnits = 4 * kMinParagraphUnits;
 
 // ---- Guards against choosing the wrong block -----------------------------
 
-// A text with at least kMinCues cues of one kind, and no more than
-// kUnitsPerCue units of text per cue, is that kind of text: a consent or
-// sign-up request, or a footer's rights, addresses and phone numbers. One
-// cue in a long paragraph is an article that mentions privacy.
+// A text with at least kMinCues cues, and no more than kUnitsPerCue units of
+// text per cue, is a consent or sign-up request or a footer's rights,
+// addresses and phone numbers. One cue in a long paragraph is an article
+// that mentions privacy.
 constexpr int kMinCues = 2;
 constexpr int kUnitsPerCue = 90;
 // Texts shorter than this are not searched for cues: a word or two.
@@ -75,6 +75,12 @@ constexpr int kMinCueTextUnits = 4;
 // A choice shorter than this share of the page's strongest run of prose
 // (the most prose under one parent) missed the article: the run wins.
 constexpr double kFarShorterShare = 0.25;
+
+// A heading that opens readers' discussion ends the article: what follows it
+// in the chosen part goes, when at least this much prose came before it.
+constexpr int kProseBeforeDiscussion = 4 * kMinParagraphUnits;
+// Such a heading is short; longer blocks are never compared with the phrases.
+constexpr int kMaxDiscussionHeadingUnits = 40;
 
 // ---- Tidying the chosen part ----------------------------------------------
 
@@ -161,6 +167,22 @@ constexpr std::string_view kPlaceholderNames[] = {"blank", "placeholder", "loadi
 // Where lazy-loading scripts keep the real source of a stand-in image.
 constexpr const char* kLazySourceAttributes[] = {"data-src", "data-original", "data-lazy-src",
                                                  "data-actualsrc", "data-url", "original", "file"};
+
+// The whole text of a heading that opens readers' discussion, lower-case with
+// digits, blanks and punctuation left out ("3 Comments:" reads "comments").
+constexpr std::string_view kDiscussionHeadings[] = {
+    "comments", "comment", "postacomment", "leaveacomment", "leaveareply", "addacomment",
+    "addyourcomment", "readercomments", "showcomments", "viewcomments", "discussion", "responses",
+    "jointhediscussion", "conversation",
+    "\xC6\xC0\xC2\xDB",                  // 评论
+    "\xCD\xF8\xD3\xD1\xC6\xC0\xC2\xDB",  // 网友评论
+    "\xB7\xA2\xB1\xED\xC6\xC0\xC2\xDB",  // 发表评论
+    "\xBE\xAB\xB2\xCA\xC6\xC0\xC2\xDB",  // 精彩评论
+    "\xC8\xC8\xC3\xC5\xC6\xC0\xC2\xDB",  // 热门评论
+    "\xD7\xEE\xD0\xC2\xC6\xC0\xC2\xDB",  // 最新评论
+    "\xB6\xC1\xD5\xDF\xC6\xC0\xC2\xDB",  // 读者评论
+    "\xCE\xD2\xD2\xAA\xC6\xC0\xC2\xDB",  // 我要评论
+};
 
 // ---- Tell-tale phrases --------------------------------------------------
 // Lower-case ASCII, or GBK bytes (the Chinese word in the comment beside).

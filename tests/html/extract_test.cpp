@@ -140,6 +140,11 @@ TEST(ExtractArticle, NoticesFootersAndWrongNamesNeverTakeTheArticlesPlace) {
       {"comments named with a word that also names articles",
        "<div class=\"main\">" + EnglishProse("Story", 3) + "</div><div class=\"comments-content\">" + comments + "</div>",
        "Story0|Story2", "Reader"},
+      {"unnamed comments after a heading that opens them, a toolbar link to them before the article",
+       "<div><p class=\"tools\"><a href=\"#c\">12 Comments</a></p>" + EnglishProse("Story", 3) + EnglishProse("Also", 3) +
+           "<h3>12 Comments:</h3><p>Reader1 thinks the harbour plan is a waste of money, and says so at length here.</p>"
+           "<p>Reader2 agrees with the first reader, and adds that the council should have asked everyone.</p></div>",
+       "Story0|Also2", "Reader1|Reader2"},
       {"a comment list inside the article's container",
        "<div class=\"main\">" + EnglishProse("Story", 3) + "<div class=\"comment-list\">" + comments + "</div></div>",
        "Story0|Story2", "Reader"},
