@@ -1,0 +1,102 @@
+// The settings.example.ini shipped beside the program: as shipped (every key
+// a comment) and with every key switched on, it reads with no settings line,
+// and its values are the current profile's own, so a user who switches one
+// key on changes only that key.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "core/text.h"
+#include "sources/profile.h"
+#include "sources/settings.h"
+
+#ifndef HOT_PACKAGE_DIR
+#error "HOT_PACKAGE_DIR names the folder of the files shipped beside the program"
+#endif
+
+namespace {
+
+using core::Text;
+using core::TextArray;
+using sources::Profile;
+
+Text ExampleFile() {
+  std::ifstream in(HOT_PACKAGE_DIR "settings.example.ini", std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+// Every ";key=value" line with its semicolon taken away; "; text" stays a comment.
+Text EveryKeyOn(const Text& content) {
+  Text out;
+  for (const Text& line : core::Split(content, "\n")) {
+    const bool key = line.size() > 1 && line[0] == ';' && line[1] >= 'a' && line[1] <= 'z' &&
+                     line.find('=') != Text::npos;
+    out += (key ? line.substr(1) : line) + "\n";
+  }
+  return out;
+}
+
+Profile Read(const Text& content, TextArray& problems) {
+  return sources::BuildProfile(sources::ParseSettings(content, problems), "", problems);
+}
+
+void ExpectSamePattern(const sources::Pattern& a, const sources::Pattern& b) {
+  EXPECT_EQ(a.text, b.text);
+  EXPECT_EQ(a.ignoreCase, b.ignoreCase);
+  EXPECT_EQ(a.multiline, b.multiline);
+  EXPECT_EQ(a.submatch, b.submatch);
+}
+
+TEST(SettingsExample, ReadsWithoutASettingsLineAsShippedAndWithEveryKeyOn) {
+  const Text shipped = ExampleFile();
+  ASSERT_GT(shipped.size(), 1000u) << "settings.example.ini not found";
+  TextArray problems;
+  Read(shipped, problems);
+  EXPECT_TRUE(problems.empty()) << problems[0];
+
+  const Text on = EveryKeyOn(shipped);
+  ASSERT_NE(on, shipped);
+  const Profile p = Read(on, problems);
+  for (const Text& problem : problems) ADD_FAILURE() << problem;
+  EXPECT_EQ(p.proxy, "127.0.0.1:8080");
+
+  const Profile& d = sources::Current();
+  EXPECT_EQ(p.name, d.name);
+  EXPECT_EQ(p.dateAddress, d.dateAddress);
+  ASSERT_EQ(p.hotPages.size(), d.hotPages.size());
+  for (size_t i = 0; i < p.hotPages.size(); ++i) {
+    SCOPED_TRACE(d.hotPages[i].name);
+    EXPECT_EQ(p.hotPages[i].address, d.hotPages[i].address);
+    EXPECT_EQ(p.hotPages[i].headers, d.hotPages[i].headers);
+    EXPECT_EQ(p.hotPages[i].charset, d.hotPages[i].charset);
+    ExpectSamePattern(p.hotPages[i].keyword, d.hotPages[i].keyword);
+    EXPECT_EQ(p.hotPages[i].unescape, d.hotPages[i].unescape);
+    EXPECT_EQ(p.hotPages[i].exclude.text, d.hotPages[i].exclude.text);
+    EXPECT_EQ(p.hotPages[i].visitor, d.hotPages[i].visitor);
+  }
+  EXPECT_EQ(p.visitor.address, d.visitor.address);
+  EXPECT_EQ(p.visitor.body, d.visitor.body);
+  EXPECT_EQ(p.visitor.headers, d.visitor.headers);
+  EXPECT_EQ(p.visitor.wallMarker, d.visitor.wallMarker);
+  EXPECT_EQ(p.search.address, d.search.address);
+  EXPECT_EQ(p.search.site, d.search.site);
+  EXPECT_EQ(p.search.headers, d.search.headers);
+  EXPECT_EQ(p.search.charset, d.search.charset);
+  EXPECT_EQ(p.article.headers, d.article.headers);
+  EXPECT_EQ(p.article.removed, d.article.removed);
+  EXPECT_EQ(p.article.removePattern, d.article.removePattern);
+  EXPECT_EQ(p.article.percentDecode, d.article.percentDecode);
+  EXPECT_EQ(p.article.fallback, d.article.fallback);
+  ASSERT_EQ(p.article.layouts.size(), d.article.layouts.size());
+  EXPECT_EQ(p.article.layouts[0].detect, d.article.layouts[0].detect);
+  EXPECT_EQ(p.article.layouts[0].bodyEnd, d.article.layouts[0].bodyEnd);
+  EXPECT_EQ(p.article.layouts[0].titles.size(), d.article.layouts[0].titles.size());
+  EXPECT_EQ(p.article.layouts[0].titleRemove, d.article.layouts[0].titleRemove);
+  EXPECT_EQ(p.cleaning.blanks, d.cleaning.blanks);
+  EXPECT_EQ(p.cleaning.decodeEntities, d.cleaning.decodeEntities);
+}
+
+}  // namespace
