@@ -196,20 +196,22 @@ constexpr std::string_view kRequestCues[] = {
     "\xB5\xC7\xC2\xBC",  // 登录
     "\xD2\xFE\xCB\xBD\xD5\xFE\xB2\xDF",  // 隐私政策
 };
-// A site's footer: rights, terms, addresses, telephone and registration numbers.
+// A site's footer: rights, terms, addresses, telephone and registration
+// numbers. Labels count with their colon: an article about phone fraud says
+// "phone" often, a footer says "phone:".
 constexpr std::string_view kLegalCues[] = {
     "copyright", "rights reserved", "terms of use", "terms of service", "terms and conditions",
     "user agreement", "privacy policy", "tel:", "fax:", "phone:", "e-mail:", "address:",
     "\xB0\xE6\xC8\xA8\xCB\xF9\xD3\xD0",  // 版权所有
     "icp",
-    "\xB1\xB8\xB0\xB8",  // 备案
-    "\xB5\xE7\xBB\xB0",  // 电话
-    "\xB4\xAB\xD5\xE6",  // 传真
-    "\xB5\xD8\xD6\xB7",  // 地址
-    "\xD3\xCA\xB1\xE0",  // 邮编
-    "\xD3\xCA\xCF\xE4",  // 邮箱
-    "\xC8\xC8\xCF\xDF",  // 热线
-    "\xC3\xE2\xD4\xF0",  // 免责
+    "\xB1\xB8\xB0\xB8\xBA\xC5",  // 备案号
+    "\xB5\xE7\xBB\xB0\xA3\xBA", "\xB5\xE7\xBB\xB0:",  // 电话：
+    "\xB4\xAB\xD5\xE6\xA3\xBA", "\xB4\xAB\xD5\xE6:",  // 传真：
+    "\xB5\xD8\xD6\xB7\xA3\xBA", "\xB5\xD8\xD6\xB7:",  // 地址：
+    "\xD3\xCA\xB1\xE0\xA3\xBA", "\xD3\xCA\xB1\xE0:",  // 邮编：
+    "\xD3\xCA\xCF\xE4\xA3\xBA", "\xD3\xCA\xCF\xE4:",  // 邮箱：
+    "\xC8\xC8\xCF\xDF\xA3\xBA", "\xC8\xC8\xCF\xDF:",  // 热线：
+    "\xC3\xE2\xD4\xF0\xC9\xF9\xC3\xF7",  // 免责声明
 };
 
 }  // namespace html::extraction

@@ -133,6 +133,10 @@ TEST(ExtractArticle, NoticesFootersAndWrongNamesNeverTakeTheArticlesPlace) {
        "Story0|Story2", "logged in|password"},
       {"a footer of addresses, telephones and rights", chineseArticle + footer,
        "本报讯|地铁线路", "邮编|传真|版权所有"},
+      {"an article about telephone fraud says telephone often, without a footer's colon",
+       "<div><p>警方提醒，不少诈骗电话、骚扰电话畅通无阻，民警正常工作多拨些电话就被认定为涉嫌诈骗。</p>"
+       "<p>接到陌生电话要核实身份，电话里索要验证码的一律是诈骗，请挂断电话后报警。</p></div>",
+       "诈骗电话|挂断电话", ""},
       {"the article inside a block named like a share bar, a long promotion elsewhere",
        promo + "<div class=\"share_wrapper\"><div class=\"story\">" + EnglishProse("Story", 4) +
            EnglishProse("More", 4) + EnglishProse("Last", 4) + "</div></div>",
