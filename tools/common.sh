@@ -10,7 +10,7 @@ export LANG=C.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 HOT_PACKAGES=(cmake make g++ googletest clang libclang-rt-14-dev g++-mingw-w64-i686-posix
-  wine wine32:i386 libgnutls30:i386 xvfb xauth fonts-wqy-microhei imagemagick openssl
+  wine wine32:i386 libgnutls30:i386 xvfb xauth fonts-wqy-microhei fonts-wine imagemagick openssl
   python3 x11-utils libpcre2-dev ccache)
 
 log() { printf '== %s\n' "$*" >&2; }
@@ -108,6 +108,7 @@ stop_display() {
 # Chinese fonts in place of the Windows ones. Needs the display (see start_display).
 ensure_wine_prefix() {
   if [ -f "$WINEPREFIX/.hotarticles-ready" ]; then
+    install_wine_fonts
     # One start before the tests: wine processes that start together on a cold
     # wineserver can hang while the prefix is being checked.
     timeout 60 wine cmd /c exit >/dev/null 2>&1
@@ -122,6 +123,18 @@ ensure_wine_prefix() {
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$f" /t REG_SZ \
       /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
   done
+  install_wine_fonts
   wineserver -w
   touch "$WINEPREFIX/.hotarticles-ready"
+}
+
+# Wine draws the title bar's buttons and the scroll arrows with Marlett; this
+# Wine finds it only in the prefix's Fonts folder, and without it they show
+# as "0 1 r". Copied for prefixes made before fonts-wine was installed too.
+install_wine_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  [ -f "$fonts/marlett.ttf" ] && return 0
+  [ -f /usr/share/wine/fonts/marlett.ttf ] || return 0
+  mkdir -p "$fonts"
+  cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
 }

@@ -34,6 +34,12 @@ Text WindowText(HWND window) {
   return core::WideToGbk(core::Wide(w.begin(), w.end()));
 }
 
+std::wstring WideCaption(HWND window) {
+  wchar_t buffer[512] = {};
+  GetWindowTextW(window, buffer, 512);
+  return buffer;
+}
+
 // Runs the thread's messages until `done` or the limit (then false).
 bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 20000) {
   const DWORD start = GetTickCount();
@@ -164,6 +170,27 @@ TEST_F(MainWindowTest, ControlsMatchTheForm) {
     if (c.kind == ControlKind::Radio || c.kind == ControlKind::Check) {
       EXPECT_EQ(Checked(h), checkedAtStart);
     }
+  }
+
+  // Every caption fits its control on one line in the font it is drawn
+  // with (a label too narrow wraps; a radio's or check box's text is cut).
+  for (const ControlSpec& c : app::MainWindowControls()) {
+    if (c.kind != ControlKind::Label && c.kind != ControlKind::Radio && c.kind != ControlKind::Check) {
+      continue;
+    }
+    SCOPED_TRACE(c.name);
+    HWND h = window.ControlHandle(c.id);
+    const std::wstring text = WideCaption(h);
+    HDC dc = GetDC(h);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(h, dc);
+    // A radio's or check box's mark and its gap come before the text.
+    const int mark = c.kind == ControlKind::Label ? 0 : GetSystemMetrics(SM_CXMENUCHECK) + 4;
+    EXPECT_LE(size.cx + mark, c.width) << "text " << size.cx << " px";
+    EXPECT_LE(size.cy, c.height);
   }
 
   HFONT font = reinterpret_cast<HFONT>(
