@@ -683,6 +683,22 @@ def bad_proxy_is_a_settings_line_and_the_pass_goes_direct(server, base, exe):
     expect_eq(log[-1], DONE, "the pass ends")
 
 
+@case
+def hidden_extension_named_and_proxy_from_the_command_line(server, base, exe):
+    server.script(real_host_answers(dict(DATE_ANSWER)))
+    run = Run(base, "txt-twin", exe, server, settings="[network]\r\nproxy=127.0.0.1:1\r\n")
+    os.rename(os.path.join(run.dir, "settings.ini"), os.path.join(run.dir, "settings.ini.txt"))
+    log = run.run("--profile=current", "--proxy=127.0.0.1:%d" % server.proxy)
+    path = windows_path(run.dir) + "\\settings.ini"
+    expect(log[0].startswith("未找到设置文件 %s，但找到了 %s.txt" % (path, path)), "first line: %r" % log[:2])
+    entries = server.log()
+    expect(entries and all(e["port"] in ("proxy", "tunnel") for e in entries),
+           "every request through the proxy: %r" % [(e["port"], e["line"]) for e in entries])
+    expect(entries[0]["line"].split(" ")[:2] in (["HEAD", "http://www.baidu.com/"], ["HEAD", "http://www.baidu.com:80/"]),
+           "the date first: %r" % entries[0]["line"])
+    expect_eq(log[-1], DONE, "the pass ends")
+
+
 # --- the runner ------------------------------------------------------------------
 
 def main():

@@ -243,6 +243,12 @@ TEST_F(InetWire, HttpsThroughTheProxyByConnect) {
   const ParsedRequest inner = Parse(server.Request(1));
   EXPECT_EQ(inner.line, "GET /a/1_2 HTTP/1.1");
   EXPECT_EQ(LinesNamed(inner, "Host"), std::vector<std::string>{"Host: www.sohu.com"});
+
+  // A picture on another host right after: a tunnel of its own.
+  ASSERT_TRUE(server.Script("p1.itc.cn/pic.png", Body("picture bytes")));
+  EXPECT_EQ(AsString(http::InetFetch("https://p1.itc.cn/pic.png", o)), "picture bytes");
+  ASSERT_EQ(server.Count(), 4) << server.Log();
+  EXPECT_EQ(Parse(server.Request(2)).line, "CONNECT p1.itc.cn:443 HTTP/1.1");
 }
 
 TEST_F(InetWire, Cancellation) {
