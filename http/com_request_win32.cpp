@@ -4,6 +4,7 @@
 #include <oleauto.h>
 
 #include <chrono>
+#include <mutex>
 #include <vector>
 
 #include "core/encoding.h"
@@ -32,8 +33,10 @@ void OfferProxyToWine(const Text& proxy) {
   const auto get = reinterpret_cast<GetEnv>(GetProcAddress(crt, "getenv"));
   if (!put || !get) return;
   // The user's own value, given back when a request has no proxy.
+  static std::mutex lock;
   static bool changed = false;
   static Text original;
+  const std::lock_guard<std::mutex> hold(lock);
   if (proxy.empty()) {
     if (changed) put("http_proxy", original.c_str());
     changed = false;
