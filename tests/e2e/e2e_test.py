@@ -674,9 +674,12 @@ def current_profile_through_the_proxy(server, base, exe):
 @case
 def bad_proxy_is_a_settings_line_and_the_pass_goes_direct(server, base, exe):
     server.script(dict(DATE_ANSWER))
-    settings = site.settings_ini(server.http, server.https) + "[network]\r\nproxy=proxy.invalid\r\n"
+    hosts = site.settings_ini(server.http, server.https)
+    settings = hosts + "[network]\r\nproxy=proxy.invalid\r\n"
     log = Run(base, "bad-proxy", exe, server, settings=settings).run()
-    expect("settings.ini 第8行的代理 proxy.invalid 无效（应为 主机:端口），使用默认值" in log, "settings line: %r" % log)
+    line = hosts.count("\r\n") + 2
+    expect("settings.ini 第%d行的代理 proxy.invalid 无效（应为 主机:端口），使用默认值" % line in log,
+           "settings line: %r" % log)
     expect_eq(server.requests()[0], ("http", "/"), "the date asked directly")
     expect_eq([p for p, _ in server.requests() if p == "proxy"], [], "nothing through a proxy")
     expect_eq(log[-1], DONE, "the pass ends")
