@@ -21,7 +21,6 @@
 #include "collector/content_cleaning.h"
 #include "core/encoding.h"
 #include "core/text.h"
-#include "hotwords/blank_lines.h"
 #include "regex/regex.h"
 #include "regex/regex_object.h"
 

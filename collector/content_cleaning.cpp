@@ -5,8 +5,8 @@
 #include <unordered_map>
 #include <utility>
 
+#include "core/blank_lines.h"
 #include "core/escapes.h"
-#include "hotwords/blank_lines.h"
 #include "regex/regex.h"
 
 namespace collector {
@@ -138,7 +138,7 @@ Text CleanHtml(Text body, const sources::CleaningRules& rules) {
     if (!ok) return Text();
     text.swap(next);
   }
-  text = hotwords::RemoveBlankLines(text);
+  text = core::RemoveBlankLines(text);
   if (collapse) {
     const size_t first = text.find_first_not_of("\r\n");
     if (first == Text::npos) return Text();

@@ -1,5 +1,6 @@
 #include "core/escapes.h"
 
+#include "core/char_refs.h"
 #include "core/encoding.h"
 #include "core/utf8.h"
 
@@ -33,7 +34,6 @@ class Output {
     out_.append(s);
   }
   void CodePoint(unsigned long cp) { AppendCodePoint(cp, wide_); }
-  void Unit(char16_t u) { wide_.push_back(u); }
   Text Take() {
     Flush();
     return std::move(out_);
@@ -47,19 +47,6 @@ class Output {
   }
   Text out_;
   Wide wide_;
-};
-
-struct NamedReference {
-  std::string_view name;
-  char16_t unit;
-};
-
-constexpr NamedReference kNamed[] = {
-    {"amp", u'&'},     {"lt", u'<'},      {"gt", u'>'},      {"quot", u'"'},
-    {"apos", u'\''},   {"nbsp", u' '},    {"ensp", u' '},    {"emsp", u' '},    {"thinsp", u' '},  {"middot", 0x00B7}, {"hellip", 0x2026},
-    {"mdash", 0x2014}, {"ndash", 0x2013}, {"ldquo", 0x201C}, {"rdquo", 0x201D},
-    {"lsquo", 0x2018}, {"rsquo", 0x2019}, {"times", 0x00D7}, {"copy", 0x00A9},
-    {"reg", 0x00AE},   {"deg", 0x00B0},   {"yen", 0x00A5},
 };
 
 }  // namespace
@@ -124,47 +111,14 @@ Text HtmlUnescape(std::string_view s) {
       i += n;
       continue;
     }
-    // A reference is short: look for its ";" within a few bytes.
-    const size_t semicolon = s.substr(i, 12).find(';');
-    bool done = false;
-    if (semicolon != std::string_view::npos && semicolon > 1) {
-      const std::string_view name = s.substr(i + 1, semicolon - 1);
-      if (name[0] == '#') {
-        const bool hex = name.size() > 1 && (name[1] == 'x' || name[1] == 'X');
-        const std::string_view digits = name.substr(hex ? 2 : 1);
-        long value = -1;
-        if (hex) {
-          value = HexNumber(digits);
-        } else if (!digits.empty()) {
-          value = 0;
-          for (char c : digits) {
-            if (c < '0' || c > '9') {
-              value = -1;
-              break;
-            }
-            value = value * 10 + (c - '0');
-          }
-        }
-        if (value >= 0) {
-          out.CodePoint(static_cast<unsigned long>(value));
-          done = true;
-        }
-      } else {
-        for (const NamedReference& r : kNamed) {
-          if (r.name == name) {
-            out.Unit(r.unit);
-            done = true;
-            break;
-          }
-        }
-      }
-    }
-    if (done) {
-      i += semicolon + 1;
-    } else {
+    const CharRef ref = ReadCharRef(s, i, RefContext::kText);
+    if (ref.length == 0) {
       out.Gbk("&");
       ++i;
+      continue;
     }
+    if (ref.codePoint != 0) out.CodePoint(ref.codePoint);
+    i += ref.length;
   }
   return out.Take();
 }

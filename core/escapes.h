@@ -14,10 +14,9 @@ namespace core {
 // anything else, or a \u without four hex digits, stays as it is.
 Text JsonUnescape(std::string_view text);
 
-// Character references: &#NNN; &#xHHH; and the common named ones (&amp;
-// &lt; &gt; &quot; &apos; and a few more). The named blanks (&nbsp; &ensp;
-// &emsp; &thinsp;) become plain blanks: GBK has none of their own. An
-// unknown or unterminated reference stays as it is.
+// Character references, read as in a page's text (see ReadCharRef and
+// TextCodePoint: the named blanks become plain blanks). A name not known
+// here, or one that needs its ";" and lacks it, stays as it is.
 Text HtmlUnescape(std::string_view text);
 
 // base64url (RFC 4648 section 5; "+" and "/" are taken too, padding may be

@@ -82,6 +82,9 @@ inline size_t CharLengthAt(std::string_view text, size_t pos) {
   return GbkCharLength(text.data() + pos, text.data() + text.size());
 }
 
+// The blanks of markup and of the cleaning: space, tab, LF, CR and form feed.
+inline bool IsAsciiBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+
 inline char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 

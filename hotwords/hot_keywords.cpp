@@ -1,7 +1,7 @@
 #include "hotwords/hot_keywords.h"
 
 #include "core/file_system.h"
-#include "hotwords/blank_lines.h"
+#include "core/blank_lines.h"
 #include "regex/regex.h"
 #include "regex/regex_object.h"
 
@@ -71,7 +71,7 @@ void ReportEmptyHotPage(core::WindowOps& window, const Text& url, const Text& pa
 }
 
 Text JoinKeywordLists(const core::TextArray& lists) {
-  Text joined = RemoveBlankLines(core::Join(lists, kLineSeparator));
+  Text joined = core::RemoveBlankLines(core::Join(lists, kLineSeparator));
   if (!joined.empty() && joined.back() == '\r') joined.pop_back();
   return joined;
 }

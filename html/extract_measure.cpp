@@ -6,8 +6,6 @@
 
 namespace html::extraction {
 
-bool IsAsciiBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
-
 TextMeasure Measure(std::string_view text) {
   TextMeasure m;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -76,8 +74,6 @@ bool IsBlock(std::uint32_t t) {
       return false;
   }
 }
-
-bool IsHeading(std::uint32_t t) { return t >= kTag_h1 && t <= kTag_h6; }
 
 bool IsNeverContent(std::uint32_t t) {
   switch (t) {

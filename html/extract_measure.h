@@ -7,7 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "core/text.h"
+
 namespace html::extraction {
+
+using core::IsAsciiBlank;
 
 struct TextMeasure {
   int units = 0;    // ASCII non-blanks once, double-byte characters kWideCharUnits times
@@ -25,7 +29,6 @@ struct TextMeasure {
   }
 };
 
-bool IsAsciiBlank(char c);
 TextMeasure Measure(std::string_view text);
 // Measure() with the request and footer phrases counted too; `scratch` is
 // reused between calls to hold the lower-cased text.
@@ -46,7 +49,6 @@ bool NamesMatch(std::string_view names, const std::string_view (&list)[N]) {
 
 // Elements that start a paragraph of their own when written out.
 bool IsBlock(std::uint32_t tag);
-bool IsHeading(std::uint32_t tag);
 // Elements whose contents are never article text.
 bool IsNeverContent(std::uint32_t tag);
 

@@ -3,64 +3,28 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/char_refs.h"
 #include "core/encoding.h"
 #include "core/utf8.h"
 
 namespace html {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+using core::IsAsciiBlank;
+
 bool IsAsciiAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsHexDigit(char c) { return IsAsciiDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
-struct NamedEntity {
-  const char* name;
-  unsigned codePoint;
-};
-
-// The named references that pages actually use; others stay as written.
 // Up to this many attributes a tag's duplicates are found by looking through
 // them; beyond it, by a set of their names.
 constexpr size_t kAttributesSearchedInTurn = 16;
 
-constexpr NamedEntity kNamedEntities[] = {
-    {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}, {"nbsp", ' '},
-    {"ensp", ' '}, {"emsp", 0x3000}, {"thinsp", ' '}, {"zwnj", 0}, {"zwj", 0},
-    {"copy", 0xA9}, {"reg", 0xAE}, {"trade", 0x2122}, {"middot", 0xB7}, {"bull", 0x2022},
-    {"hellip", 0x2026}, {"mdash", 0x2014}, {"ndash", 0x2013}, {"lsquo", 0x2018},
-    {"rsquo", 0x2019}, {"sbquo", 0x201A}, {"ldquo", 0x201C}, {"rdquo", 0x201D},
-    {"bdquo", 0x201E}, {"laquo", 0xAB}, {"raquo", 0xBB}, {"lsaquo", 0x2039},
-    {"rsaquo", 0x203A}, {"times", 0xD7}, {"divide", 0xF7}, {"deg", 0xB0}, {"plusmn", 0xB1},
-    {"sect", 0xA7}, {"para", 0xB6}, {"yen", 0xA5}, {"euro", 0x20AC}, {"pound", 0xA3},
-    {"cent", 0xA2}, {"iexcl", 0xA1}, {"iquest", 0xBF}, {"shy", 0}, {"frac12", 0xBD},
-    {"frac14", 0xBC}, {"frac34", 0xBE}, {"sup2", 0xB2}, {"sup3", 0xB3}, {"micro", 0xB5},
-    {"larr", 0x2190}, {"rarr", 0x2192}, {"uarr", 0x2191}, {"darr", 0x2193},
-    {"hearts", 0x2665}, {"star", 0x2606}, {"prime", 0x2032}, {"Prime", 0x2033},
-    {"permil", 0x2030}, {"dagger", 0x2020}, {"Dagger", 0x2021}, {"le", 0x2264},
-    {"ge", 0x2265}, {"ne", 0x2260}, {"asymp", 0x2248}, {"infin", 0x221E},
-    {"alpha", 0x3B1}, {"beta", 0x3B2}, {"gamma", 0x3B3}, {"delta", 0x3B4}, {"pi", 0x3C0},
-    {"mu", 0x3BC}, {"eacute", 0xE9}, {"egrave", 0xE8}, {"aacute", 0xE1}, {"agrave", 0xE0},
-    {"uuml", 0xFC}, {"ouml", 0xF6}, {"auml", 0xE4}, {"Uuml", 0xDC}, {"Ouml", 0xD6},
-    {"Auml", 0xC4}, {"szlig", 0xDF}, {"ccedil", 0xE7}, {"ntilde", 0xF1}, {"iacute", 0xED},
-    {"oacute", 0xF3}, {"uacute", 0xFA}, {"ecirc", 0xEA}, {"acirc", 0xE2}, {"ocirc", 0xF4},
-};
+// The raw-text elements' names, in the order of RawTextElement.
+constexpr std::string_view kRawTextElements[kRawTextElementCount] = {"script", "style", "textarea",
+                                                                     "title"};
 
-// The Windows-1252 meaning of references 0x80-0x9F, as browsers read them.
-constexpr unsigned short kWindows1252[32] = {
-    0x20AC, 0x81, 0x201A, 0x192, 0x201E, 0x2026, 0x2020, 0x2021, 0x2C6, 0x2030, 0x160,
-    0x2039, 0x152, 0x8D, 0x17D, 0x8F, 0x90, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x2DC, 0x2122, 0x161, 0x203A, 0x153, 0x9D, 0x17E, 0x178};
-
-// The raw-text elements; title and textarea hold text with references.
-constexpr const char* kRawTextElements[] = {"script", "style", "textarea", "title"};
-constexpr int kRawTextCount = 4;
-
-int RawTextIndex(std::string_view name) {
-  for (int i = 0; i < kRawTextCount; ++i) {
-    if (name == kRawTextElements[i]) return i;
-  }
-  return -1;
+// Title and textarea text holds references; script and style text does not.
+bool HoldsReferences(RawTextElement element) {
+  return element == RawTextElement::kTextarea || element == RawTextElement::kTitle;
 }
 
 // True when `page` at `at` starts with `what`, ASCII case ignored.
@@ -73,6 +37,13 @@ bool StartsWithNoCase(std::string_view page, size_t at, std::string_view what) {
 }
 
 }  // namespace
+
+RawTextElement RawTextElementOf(std::string_view name) {
+  for (int i = 0; i < kRawTextElementCount; ++i) {
+    if (name == kRawTextElements[i]) return RawTextElement(i);
+  }
+  return RawTextElement::kNone;
+}
 
 void AppendCodePoint(std::string& out, unsigned codePoint) {
   if (codePoint == 0) return;
@@ -88,42 +59,14 @@ void AppendCodePoint(std::string& out, unsigned codePoint) {
 
 void Tokenizer::AppendReference(std::string& out, bool inAttribute) {
   // pos_ is just past '&'. A reference that does not parse stays as written.
-  const size_t start = pos_;
-  if (!AtEnd() && Peek() == '#') {
-    size_t p = pos_ + 1;
-    const bool hex = p < page_.size() && (page_[p] == 'x' || page_[p] == 'X');
-    if (hex) ++p;
-    const size_t digitsStart = p;
-    unsigned long value = 0;
-    while (p < page_.size() && (hex ? IsHexDigit(page_[p]) : IsAsciiDigit(page_[p]))) {
-      const char c = page_[p];
-      const unsigned digit = IsAsciiDigit(c) ? unsigned(c - '0') : unsigned(core::AsciiLower(c) - 'a' + 10);
-      if (value <= 0x10FFFF) value = value * (hex ? 16 : 10) + digit;
-      ++p;
-    }
-    if (p == digitsStart) {
-      out.push_back('&');
-      return;
-    }
-    if (p < page_.size() && page_[p] == ';') ++p;
-    pos_ = p;
-    if (value >= 0x80 && value < 0xA0) value = kWindows1252[value - 0x80];
-    AppendCodePoint(out, value == 0 ? 0xFFFD : unsigned(std::min<unsigned long>(value, 0x110000)));
+  const core::CharRef ref = core::ReadCharRef(
+      page_, pos_ - 1, inAttribute ? core::RefContext::kAttribute : core::RefContext::kText);
+  if (ref.length == 0) {
+    out.push_back('&');
     return;
   }
-  size_t p = pos_;
-  while (p < page_.size() && p - start < 10 && (IsAsciiAlpha(page_[p]) || IsAsciiDigit(page_[p]))) ++p;
-  const std::string_view name = page_.substr(start, p - start);
-  const bool terminated = p < page_.size() && page_[p] == ';';
-  for (const NamedEntity& e : kNamedEntities) {
-    if (name != e.name) continue;
-    // In an attribute an unterminated name followed by more of a URL is text.
-    if (!terminated && inAttribute) break;
-    pos_ = terminated ? p + 1 : p;
-    AppendCodePoint(out, e.codePoint);
-    return;
-  }
-  out.push_back('&');
+  pos_ += ref.length - 1;
+  AppendCodePoint(out, ref.codePoint);
 }
 
 void Tokenizer::Next(Token& token) {
@@ -237,7 +180,7 @@ bool Tokenizer::TagName(Token& token) {
   while (!AtEnd()) {
     const char c = Peek();
     ++pos_;
-    if (IsBlank(c)) {
+    if (IsAsciiBlank(c)) {
       state_ = State::kBeforeAttributeName;
       return false;
     }
@@ -255,7 +198,7 @@ bool Tokenizer::TagName(Token& token) {
 }
 
 bool Tokenizer::BeforeAttributeName(Token& token) {
-  while (!AtEnd() && IsBlank(Peek())) ++pos_;
+  while (!AtEnd() && IsAsciiBlank(Peek())) ++pos_;
   if (AtEnd()) return TagName(token);
   const char c = Peek();
   if (c == '>') {
@@ -280,7 +223,7 @@ bool Tokenizer::BeforeAttributeName(Token& token) {
 bool Tokenizer::AttributeName(Token& token) {
   while (!AtEnd()) {
     const char c = Peek();
-    if (IsBlank(c) || c == '/' || c == '>') {
+    if (IsAsciiBlank(c) || c == '/' || c == '>') {
       state_ = State::kAfterAttributeName;
       return false;
     }
@@ -295,7 +238,7 @@ bool Tokenizer::AttributeName(Token& token) {
 }
 
 bool Tokenizer::AfterAttributeName(Token& token) {
-  while (!AtEnd() && IsBlank(Peek())) ++pos_;
+  while (!AtEnd() && IsAsciiBlank(Peek())) ++pos_;
   if (AtEnd()) return TagName(token);
   if (Peek() == '=') {
     ++pos_;
@@ -308,7 +251,7 @@ bool Tokenizer::AfterAttributeName(Token& token) {
 }
 
 bool Tokenizer::BeforeAttributeValue(Token& token) {
-  while (!AtEnd() && IsBlank(Peek())) ++pos_;
+  while (!AtEnd() && IsAsciiBlank(Peek())) ++pos_;
   if (AtEnd()) return TagName(token);
   const char c = Peek();
   if (c == '"' || c == '\'') {
@@ -346,7 +289,7 @@ bool Tokenizer::AttributeValueQuoted(Token& token) {
 bool Tokenizer::AttributeValueUnquoted(Token& token) {
   while (!AtEnd()) {
     const char c = Peek();
-    if (IsBlank(c) || c == '>') {
+    if (IsAsciiBlank(c) || c == '>') {
       FinishAttribute(token);
       state_ = State::kBeforeAttributeName;
       return false;
@@ -406,16 +349,16 @@ bool Tokenizer::MarkupDeclaration(Token& token) {
 bool Tokenizer::RawText(Token& token) {
   // Raw text runs to "</name"; script and style without one run to the end
   // of the page, title and textarea without one are read as ordinary markup.
-  const int which = RawTextIndex(rawTextEnd_);
+  const std::string_view rawTextEnd = kRawTextElements[int(rawText_)];
   size_t at = pos_;
   size_t end = std::string_view::npos;
-  while (!noRawTextEnd_[which] && at < page_.size()) {
+  while (!noRawTextEnd_[int(rawText_)] && at < page_.size()) {
     const char* lt = core::FindByte(page_.data() + at, page_.size() - at, '<');
     if (lt == nullptr) break;
     at = size_t(lt - page_.data());
-    if (at + 1 < page_.size() && page_[at + 1] == '/' && StartsWithNoCase(page_, at + 2, rawTextEnd_)) {
-      const size_t next = at + 2 + rawTextEnd_.size();
-      if (next >= page_.size() || IsBlank(page_[next]) || page_[next] == '>' || page_[next] == '/') {
+    if (at + 1 < page_.size() && page_[at + 1] == '/' && StartsWithNoCase(page_, at + 2, rawTextEnd)) {
+      const size_t next = at + 2 + rawTextEnd.size();
+      if (next >= page_.size() || IsAsciiBlank(page_[next]) || page_[next] == '>' || page_[next] == '/') {
         end = at;
         break;
       }
@@ -424,12 +367,12 @@ bool Tokenizer::RawText(Token& token) {
   }
   state_ = State::kData;
   if (end == std::string_view::npos) {
-    noRawTextEnd_[which] = true;  // none further on either: later searches are skipped
-    if (which >= 2) return false;
+    noRawTextEnd_[int(rawText_)] = true;  // none further on either: later searches are skipped
+    if (HoldsReferences(rawText_)) return false;
     end = page_.size();
   }
   token.type = TokenType::kText;
-  if (which >= 2) {
+  if (HoldsReferences(rawText_)) {
     // Title and textarea text holds references.
     const size_t stop = end;
     while (pos_ < stop) {
@@ -474,9 +417,9 @@ bool Tokenizer::EmitTag(Token& token) {
   FinishAttribute(token);
   state_ = State::kData;
   if (token.type == TokenType::kStartTag) {
-    const int which = RawTextIndex(token.name);
-    if (which >= 0 && !token.selfClosing) {
-      rawTextEnd_ = kRawTextElements[which];
+    const RawTextElement element = RawTextElementOf(token.name);
+    if (element != RawTextElement::kNone && !token.selfClosing) {
+      rawText_ = element;
       state_ = State::kRawText;
     }
   }

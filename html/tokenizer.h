@@ -18,6 +18,13 @@
 
 namespace html {
 
+// The elements whose contents are read as text up to their end tag.
+enum class RawTextElement { kScript, kStyle, kTextarea, kTitle, kNone };
+inline constexpr int kRawTextElementCount = int(RawTextElement::kNone);
+
+// The raw-text element of a lower-case tag name; kNone for any other.
+RawTextElement RawTextElementOf(std::string_view name);
+
 enum class TokenType { kStartTag, kEndTag, kText, kComment, kEnd };
 
 struct Attribute {
@@ -78,9 +85,9 @@ class Tokenizer {
   // The current tag's attribute names once it has many, so that a tag of
   // thousands of attributes is read in linear time, not in their square.
   std::unordered_set<std::string> attributeNames_;
-  std::string rawTextEnd_;           // the tag whose end ends the raw text
+  RawTextElement rawText_ = RawTextElement::kNone;  // the one whose end tag ends the raw text
   bool noCommentEnd_ = false;        // no "-->" after some earlier point
-  bool noRawTextEnd_[4] = {};         // no end tag of that raw-text element ahead
+  bool noRawTextEnd_[kRawTextElementCount] = {};  // no end tag of that element ahead
 };
 
 // Appends the character `codePoint` to GBK `out` ('?' when GBK lacks it).

@@ -51,12 +51,17 @@ bool ClosesParagraph(std::uint32_t t) {
   }
 }
 
-bool IsHeading(std::uint32_t t) { return t >= kTag_h1 && t <= kTag_h6; }
-
 // Elements whose contents stay unparsed text; a start tag arriving while one
 // is open means its end tag was missing.
 bool IsRawText(std::uint32_t t) {
-  return t == kTag_script || t == kTag_style || t == kTag_title || t == kTag_textarea;
+  static const std::vector<bool> rawText = [] {
+    std::vector<bool> known(kTagCount);
+    for (std::uint32_t tag = 1; tag < kTagCount; ++tag) {
+      known[tag] = RawTextElementOf(kTagNames[tag]) != RawTextElement::kNone;
+    }
+    return known;
+  }();
+  return t < kTagCount && rawText[t];
 }
 
 }  // namespace

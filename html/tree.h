@@ -38,6 +38,8 @@ enum Tag : std::uint16_t {
   kTagCount
 };
 
+inline bool IsHeading(std::uint32_t tag) { return tag >= kTag_h1 && tag <= kTag_h6; }
+
 struct Node {
   std::int32_t parent = -1;
   std::int32_t firstChild = -1;

@@ -37,10 +37,13 @@ TEST(Escapes, HtmlReferences) {
       {"a &amp; b &lt;c&gt; &quot;d&quot;", "a & b <c> \"d\""},
       {"&#20013;&#x6587;&#X41;", "中文A"},
       {"\x81&amp;\x80&lt;", "\x81&\x80<"},  // a stray lead byte keeps no reference from being read
-      {"AT&T &unknown; &amp &#; &#xZZ;", "AT&T &unknown; &amp &#; &#xZZ;"},
+      {"AT&T &unknown; &#; &#xZZ; &hellip", "AT&T &unknown; &#; &#xZZ; &hellip"},
   };
   for (const Case& c : cases) EXPECT_EQ(core::HtmlUnescape(c.in), c.out) << c.in;
   EXPECT_EQ(core::HtmlUnescape("&#128512;"), core::WideToGbk(u"\U0001F600"));
+  // The legacy names need no ";"; the named blanks are plain blanks.
+  EXPECT_EQ(core::HtmlUnescape("&amp &copy2024 &emsp;&nbsp;|"),
+            "& " + core::WideToGbk(u"\u00A9") + "2024   |");
 }
 
 TEST(Escapes, Base64Url) {

@@ -112,14 +112,18 @@ TEST(Tokenizer, CharacterReferences) {
       {"&amp;&lt;&gt;&quot;&apos;", "&<>\"'"},
       {"&amp &lt,&copy;", "& <," + copy},
       {"&nbsp;&zwnj;&shy;x", " x"},  // a no-break space is a space; invisible ones vanish
-      {"&unknown; &AMP; &ampx", "&unknown; &AMP; &ampx"},
+      // the upper-case legacy names are known, and a legacy name is read
+      // where it starts a longer run of letters
+      {"&unknown; &AMP; &ampx", "&unknown; & &x"},
       {"&verylongnamethatisnoreference;", "&verylongnamethatisnoreference;"},
       {"a&", "a&"},
       {"&#x4E2D", zhong},
       {"&#x1F600;", core::WideToGbk(u"\U0001F600")},  // outside the basic plane
       // in attributes: terminated ones are decoded; an unterminated name
       // followed by more of a URL stays as written
-      {"<a href=\"?a=1&amp;b=2&copy=3&lt\">", "<a href=\"?a=1&b=2&copy=3&lt\">"},
+      // in a value a name without ";" is text before "=" or a letter, and a
+      // character before anything else
+      {"<a href=\"?a=1&amp;b=2&copy=3&lt\">", "<a href=\"?a=1&b=2&copy=3<\">"},
       {"<a title='&#20013;&#x4e2d&quot;'>", "<a title=\"" + zhong + zhong + "\"\">"},
       {"<a b=&amp;c>", "<a b=\"&c\">"},
   };

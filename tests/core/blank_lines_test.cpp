@@ -1,4 +1,4 @@
-#include "hotwords/blank_lines.h"
+#include "core/blank_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +27,7 @@ TEST(RemoveBlankLines, EmptyLinesGoAndLinesWithTextKeepSingleBreaks) {
       {"\r\n\r\na", "\na"},
       {"中文\r\n\r\n文字", "中文\r\n文字"},
   };
-  for (const auto& row : rows) EXPECT_EQ(hotwords::RemoveBlankLines(row.in), row.out) << row.in;
+  for (const auto& row : rows) EXPECT_EQ(core::RemoveBlankLines(row.in), row.out) << row.in;
 }
 
 TEST(RemoveBlankLines, LargeTextsWithLongBlankRuns) {
@@ -38,7 +38,7 @@ TEST(RemoveBlankLines, LargeTextsWithLongBlankRuns) {
   }
   in += std::string(3 << 20, '\n');  // a run of bare line feeds, each an empty line end
   want.resize(want.size() - 2);
-  const std::string got = hotwords::RemoveBlankLines(in);
+  const std::string got = core::RemoveBlankLines(in);
   EXPECT_EQ(got.substr(0, want.size()), want);
 }
 
