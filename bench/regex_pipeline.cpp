@@ -156,7 +156,7 @@ struct Ours : Engine {
   bool Matches(const char* pattern, bool ignoreCase, const Text& subject,
                std::vector<Text>& out) override {
     regex::RegexObject re;
-    if (!re.Create(pattern, subject, !ignoreCase)) return false;
+    if (!re.Create(pattern, subject, ignoreCase)) return false;
     for (int i = 1; i <= re.MatchCount(); ++i) out.push_back(re.MatchText(i));
     return true;
   }

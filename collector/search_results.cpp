@@ -27,7 +27,7 @@ Text FirstResultLink(const Text& resultPage, const sources::SearchRules& rules) 
   Text link;
   if (!rules.resultPattern.text.empty()) {
     regex::RegexObject regex;
-    regex.Create(rules.resultPattern.text, resultPage, !rules.resultPattern.ignoreCase,
+    regex.Create(rules.resultPattern.text, resultPage, rules.resultPattern.ignoreCase,
                  rules.resultPattern.multiline, /*global=*/false);
     link = regex.SubMatchText(1, rules.resultPattern.submatch);
   } else {

@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     re.Replace(p[1], p[2], global, out);
   }
   regex::RegexObject object;
-  if (object.Create(p[0], p[1], !ignoreCase, multiline, global, size & 8)) {
+  if (object.Create(p[0], p[1], ignoreCase, multiline, global, size & 8)) {
     for (int i = 1; i <= object.MatchCount(); ++i) {
       for (int g = 1; g <= object.SubMatchCount(); ++g) object.SubMatchText(i, g);
     }

@@ -30,7 +30,7 @@ Text ReadHistoryKeywords(const Text& historyPath) {
 Text KeywordsOfPage(const Text& page, const sources::HotPage& rules, const Text& history,
                     core::WindowOps& window, core::SafePoints& safePoints, int* matches) {
   regex::RegexObject regex;
-  regex.Create(rules.keyword.text, page, !rules.keyword.ignoreCase, rules.keyword.multiline,
+  regex.Create(rules.keyword.text, page, rules.keyword.ignoreCase, rules.keyword.multiline,
                /*global=*/true);
   regex::Regex exclude;
   if (!rules.exclude.text.empty()) {

@@ -2,6 +2,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/text.h"
 #include "regex/program.h"
 
 namespace regex {
@@ -28,12 +29,7 @@ struct Node {
 };
 using NodePtr = std::unique_ptr<Node>;
 
-int HexValue(unsigned char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+int HexValue(unsigned char c) { return core::HexDigitValue(char(c)); }
 
 class Parser {
  public:

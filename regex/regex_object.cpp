@@ -21,14 +21,14 @@ struct RegexObject::State {
 RegexObject::RegexObject() : state_(std::make_unique<State>()) {}
 RegexObject::~RegexObject() = default;
 
-bool RegexObject::Create(const Text& pattern, const Text& subject, bool caseSensitive,
+bool RegexObject::Create(const Text& pattern, const Text& subject, bool ignoreCase,
                          bool multiline, bool global, bool quoteMarkers) {
   State& s = *state_;
   s = State();
   const Text effective =
       quoteMarkers ? core::ReplaceAll(pattern, core::kQuotePlaceholder, "\"") : pattern;
   s.pattern = effective;  // kept even when it does not compile
-  if (!s.regex.Compile(effective, !caseSensitive, multiline)) return false;
+  if (!s.regex.Compile(effective, ignoreCase, multiline)) return false;
   s.subject = subject;
   s.global = global;
   const Status status = s.regex.Execute(s.subject, global, s.captures);

@@ -30,7 +30,7 @@ class RegexObject {
   // `global`, else the first). With `quoteMarkers` every "#引号" in the
   // pattern stands for one double quote. False when the pattern is invalid or
   // the execution hit its step limit; every accessor is then empty.
-  bool Create(const Text& pattern, const Text& subject, bool caseSensitive = false,
+  bool Create(const Text& pattern, const Text& subject, bool ignoreCase = true,
               bool multiline = true, bool global = true, bool quoteMarkers = false);
 
   // The pattern as given to the last Create (after the quote markers were

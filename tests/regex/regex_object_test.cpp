@@ -12,14 +12,14 @@ namespace {
 using regex::RegexObject;
 
 struct Options {
-  bool caseSensitive = false;
+  bool ignoreCase = true;
   bool multiline = true;
   bool global = true;
 };
 constexpr Options kDefault{};
-constexpr Options kCase{true, true, true};
-constexpr Options kNoMultiline{false, false, true};
-constexpr Options kFirstOnly{false, true, false};
+constexpr Options kCase{false, true, true};
+constexpr Options kNoMultiline{true, false, true};
+constexpr Options kFirstOnly{true, true, false};
 
 std::vector<std::string> AllMatches(const RegexObject& re) {
   std::vector<std::string> out;
@@ -118,7 +118,7 @@ TEST(RegexDialect, EachFeatureFindsTheStatedMatches) {
   };
   for (const MatchRow& row : rows) {
     RegexObject re;
-    ASSERT_TRUE(re.Create(row.pattern, row.subject, row.options.caseSensitive,
+    ASSERT_TRUE(re.Create(row.pattern, row.subject, row.options.ignoreCase,
                           row.options.multiline, row.options.global))
         << row.pattern;
     EXPECT_EQ(AllMatches(re), row.matches) << row.pattern << " on " << row.subject;
@@ -194,7 +194,7 @@ TEST(RegexDialect, ReplacementsFillInTheirReferences) {
   };
   for (const ReplaceRow& row : rows) {
     RegexObject re;
-    ASSERT_TRUE(re.Create(row.pattern, row.subject, row.options.caseSensitive,
+    ASSERT_TRUE(re.Create(row.pattern, row.subject, row.options.ignoreCase,
                           row.options.multiline, row.options.global))
         << row.pattern;
     EXPECT_EQ(re.Replace(row.replacement), row.result) << row.pattern;
@@ -229,10 +229,10 @@ TEST(RegexObject, QuoteMarkersStandForADoubleQuoteOnlyWhenAskedFor) {
   ASSERT_TRUE(literal.Create("#引号", subject));
   EXPECT_EQ(AllMatches(literal), std::vector<std::string>{"#引号"});
   RegexObject quoted;
-  ASSERT_TRUE(quoted.Create("href=#引号(.*?)#引号", subject, false, true, true, true));
+  ASSERT_TRUE(quoted.Create("href=#引号(.*?)#引号", subject, true, true, true, true));
   EXPECT_EQ(quoted.SubMatchText(1, 1), "x");
   EXPECT_EQ(quoted.GetPattern(), "href=\"(.*?)\"");
-  EXPECT_FALSE(quoted.Create("(#引号", subject, false, true, true, true));
+  EXPECT_FALSE(quoted.Create("(#引号", subject, true, true, true, true));
   EXPECT_EQ(quoted.GetPattern(), "(\"");
 }
 
@@ -241,7 +241,7 @@ TEST(RegexObject, RecreatingReplacesEverythingHeld) {
   ASSERT_TRUE(re.Create("(a)", "aa"));
   EXPECT_FALSE(re.Create("(", "aa"));
   EXPECT_EQ(re.MatchCount(), 0);
-  ASSERT_TRUE(re.Create("b", "bab", true, true, false));
+  ASSERT_TRUE(re.Create("b", "bab", false, true, false));
   EXPECT_EQ(re.MatchCount(), 1);
   EXPECT_EQ(re.Replace("c"), "cab");
 }
@@ -361,7 +361,7 @@ TEST(RegexLimits, DeeplyNestedPatternsAreRefusedNotOverflowed) {
 TEST(RegexLimits, LongSubjectsRunWithoutDeepRecursion) {
   std::string big = "<style>" + std::string(4 << 20, 'x') + "</style>tail";
   RegexObject re;
-  ASSERT_TRUE(re.Create("<\\s*style[^>]*>(.|[\\r\\n])*?<\\s*\\/style[^>]*>", big, true));
+  ASSERT_TRUE(re.Create("<\\s*style[^>]*>(.|[\\r\\n])*?<\\s*\\/style[^>]*>", big, false));
   ASSERT_EQ(re.MatchCount(), 1);
   EXPECT_EQ(re.Replace(""), "tail");
   ASSERT_TRUE(re.Create("(?:xx)+", big));

@@ -138,7 +138,7 @@ TEST_F(VbScriptDifferential, MatchesSubMatchesAndReplacementsAgree) {
     std::vector<vbscript::Match> want;
     ASSERT_TRUE(reference.Execute(row.subject, want));
     regex::RegexObject ours;
-    ASSERT_TRUE(ours.Create(row.pattern, row.subject, !row.ignoreCase, row.multiline, row.global));
+    ASSERT_TRUE(ours.Create(row.pattern, row.subject, row.ignoreCase, row.multiline, row.global));
     ASSERT_EQ(ours.MatchCount(), int(want.size()));
     for (size_t i = 0; i < want.size(); ++i) {
       EXPECT_EQ(Show(ours.MatchText(int(i + 1))), Show(want[i].value)) << "match " << i + 1;
@@ -158,7 +158,7 @@ TEST_F(VbScriptDifferential, KnownDifferencesFollowOurDialect) {
   for (const KnownDifference& known : KnownDifferences()) {
     const Row& row = known.row;
     regex::RegexObject ours;
-    ASSERT_TRUE(ours.Create(row.pattern, row.subject, !row.ignoreCase, row.multiline, row.global));
+    ASSERT_TRUE(ours.Create(row.pattern, row.subject, row.ignoreCase, row.multiline, row.global));
     std::vector<std::string> got;
     for (int i = 1; i <= ours.MatchCount(); ++i) got.push_back(ours.MatchText(i));
     EXPECT_EQ(got, known.dialect) << row.pattern;
