@@ -5,54 +5,39 @@
 namespace core {
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
-  const unsigned char* s = reinterpret_cast<const unsigned char*>(utf8.data());
-  const size_t n = utf8.size();
   std::u16string out;
-  out.reserve(n);
+  out.reserve(utf8.size());
   size_t i = 0;
-  while (i < n) {
-    const unsigned char c = s[i];
-    if (c < 0x80) {
-      out.push_back(char16_t(c));
+  while (i < utf8.size()) {
+    if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+      out.push_back(char16_t(utf8[i]));
       ++i;
       continue;
     }
-    // The sequence length and the range of its second byte, which rules out
-    // overlong forms, surrogates and values above U+10FFFF.
-    size_t len = 0;
-    unsigned char lo = 0x80, hi = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF) {
-      len = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      len = 3;
-      if (c == 0xE0) lo = 0xA0;
-      if (c == 0xED) hi = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      len = 4;
-      if (c == 0xF0) lo = 0x90;
-      if (c == 0xF4) hi = 0x8F;
-    }
+    std::uint32_t cp = 0;
+    size_t invalid = 0;
+    const size_t len = ReadUtf8(utf8, i, cp, invalid);
     if (len == 0) {
-      out.push_back(u'\xFFFD');
-      ++i;
-      continue;
-    }
-    std::uint32_t cp = c & (0xFF >> (len + 1));
-    size_t k = 1;
-    for (; k < len && i + k < n; ++k) {
-      const unsigned char t = s[i + k];
-      if (k == 1 ? (t < lo || t > hi) : (t < 0x80 || t > 0xBF)) break;
-      cp = (cp << 6) | (t & 0x3F);
-    }
-    if (k < len) {
       out.push_back(u'\xFFFD');  // the valid prefix is replaced as one
-      i += k;
+      i += invalid;
       continue;
     }
     AppendUtf16(cp, out);
     i += len;
   }
   return out;
+}
+
+bool IsValidUtf8(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    std::uint32_t cp = 0;
+    size_t invalid = 0;
+    const size_t len = ReadUtf8(text, i, cp, invalid);
+    if (len == 0) return false;
+    i += len;
+  }
+  return true;
 }
 
 std::string Utf16ToUtf8(const std::u16string& utf16) {

@@ -2,16 +2,15 @@
 
 #include <cstring>
 
+#include "core/declared_charset.h"
 #include "core/encoding.h"
-#include "regex/regex_object.h"
 
 namespace http {
 
 namespace {
 
-// Only the start of a page is searched for its meta tag.
+// Only the start of a page is searched for its declaration, as browsers do.
 constexpr size_t kSearchWindow = 1024;
-constexpr const char* kMetaPattern = "<meta.+?charset=[^\\w]?([-\\w]+)";
 
 struct Alias {
   const char* name;
@@ -60,12 +59,7 @@ unsigned CodePageOfCharset(const Text& name) {
   return 0;
 }
 
-Text DeclaredCharset(const Text& bodyText) {
-  regex::RegexObject meta;
-  const Text window = bodyText.substr(0, kSearchWindow);
-  if (!meta.Create(kMetaPattern, window)) return Text();
-  return meta.SubMatchText(1, 1);
-}
+Text DeclaredCharset(const Text& bodyText) { return core::DeclaredCharset(bodyText, kSearchWindow); }
 
 namespace {
 

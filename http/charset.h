@@ -20,8 +20,8 @@ Text DecodePageText(const Bytes& body, const Text& bodyText);
 // Unchanged when the fallback is empty.
 Text DecodePageText(const Bytes& body, const Text& fetchedText, const Text& fallbackCharset);
 
-// The charset a meta tag declares in the first 1024 bytes of `bodyText`, as
-// written; empty when none.
+// The charset the first 1024 bytes of `bodyText` declare, as written (see
+// core::DeclaredCharset); empty when none.
 Text DeclaredCharset(const Text& bodyText);
 
 // The Windows code page of a charset name (any letter case, common aliases);

@@ -29,7 +29,12 @@ TEST(Utf8, DecodingValidAndIllFormedSequences) {
       {"\xED\xA0\x80", u"\xFFFD\xFFFD\xFFFD"},
       {"\xF4\x90\x80\x80", u"\xFFFD\xFFFD\xFFFD\xFFFD"},
   };
-  for (const Case& c : cases) EXPECT_EQ(Utf8ToUtf16(c.in), c.expected) << testing::PrintToString(c.in);
+  for (const Case& c : cases) {
+    EXPECT_EQ(Utf8ToUtf16(c.in), c.expected) << testing::PrintToString(c.in);
+    // Well-formed exactly when nothing had to be replaced.
+    EXPECT_EQ(IsValidUtf8(c.in), c.expected.find(u'\xFFFD') == std::u16string::npos)
+        << testing::PrintToString(c.in);
+  }
 }
 
 TEST(Utf8, EncodingAndLoneSurrogates) {

@@ -9,7 +9,7 @@ Bytes B(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
 Text Decode(const std::string& page) { return DecodePageText(B(page), core::TextFromBytes(B(page))); }
 
-TEST(Charset, MetaTagFoundOnlyWhereThePatternSeesIt) {
+TEST(Charset, DeclarationInTheFirst1024Bytes) {
   struct Case {
     const char* name;
     std::string page;
@@ -18,7 +18,7 @@ TEST(Charset, MetaTagFoundOnlyWhereThePatternSeesIt) {
       {"plain meta", "<html><meta charset=utf-8>", "utf-8"},
       {"http-equiv with quote", "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=\"gb2312\">", "gb2312"},
       {"capitals", "<META CONTENT=\"text/html; CHARSET=UTF-8\">", "UTF-8"},
-      {"on a later line", "<meta\ncharset=utf-8>", ""},
+      {"on a later line of the tag", "<meta\ncharset=utf-8>", "utf-8"},
       {"none", "<html><body>no declaration</body></html>", ""},
       {"beyond 1024 bytes", std::string(1100, ' ') + "<meta charset=big5>", ""},
       {"just inside 1024 bytes", std::string(1000, ' ') + "<meta charset=big5>", "big5"},
