@@ -2,6 +2,7 @@
 
 #include "core/encoding.h"
 #include "core/text.h"
+#include "core/utf8.h"
 #include "regex/regex.h"
 
 namespace sources {
@@ -13,6 +14,23 @@ const char* const kProfileSections[] = {"sources", "hotlist", "hotsearch", "visi
                                         "article"};
 // Layouts and title alternatives a file may name.
 constexpr int kMaxIndex = 9;
+
+// The parts of the keys and values the file writes.
+constexpr std::string_view kLayoutKey = "layout";  // layoutN.field
+constexpr std::string_view kTitleField = "title";  // titleN
+constexpr std::string_view kTitleSlot = "{title}";
+constexpr std::string_view kHttp = "http://";
+constexpr std::string_view kHttps = "https://";
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+// A header value writes its line breaks as these two escapes.
+constexpr std::string_view kWrittenCrLf = "\\r\\n";
+constexpr std::string_view kWrittenLf = "\\n";
+// The limits of a host value.
+constexpr size_t kMaxPortDigits = 5;
+constexpr int kMaxPort = 65535;
+constexpr size_t kMaxHostLength = 253;
+// The numbers a key takes are one or two digits.
+constexpr size_t kMaxNumberDigits = 2;
 
 bool IsHostChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -119,8 +137,8 @@ class EntryApplier {
     }
     // layoutN.field, N from 1; one past the last adds a layout.
     const size_t dot = k.find('.');
-    if (!core::StartsWith(k, "layout") || dot == Text::npos) return UnknownKey(k);
-    const int n = Index(k.substr(6, dot - 6));
+    if (!core::StartsWith(k, kLayoutKey) || dot == Text::npos) return UnknownKey(k);
+    const int n = Index(k.substr(kLayoutKey.size(), dot - kLayoutKey.size()));
     if (n < 1 || n > int(a.layouts.size()) + 1) return UnknownKey(k);
     Layout scratch = n <= int(a.layouts.size()) ? a.layouts[size_t(n - 1)] : Layout();
     const Text field = k.substr(dot + 1);
@@ -135,13 +153,13 @@ class EntryApplier {
       Pattern removal{scratch.titleRemove};
       ok = PatternText(v, true, removal);
       if (ok) scratch.titleRemove = removal.text;
-    } else if (core::StartsWith(field, "title")) {
-      const Text number = field.substr(5);
+    } else if (core::StartsWith(field, kTitleField)) {
+      const Text number = field.substr(kTitleField.size());
       const int t = number.empty() ? 1 : Index(number);
       if (t < 1 || t > int(scratch.titles.size()) + 1) return UnknownKey(k);
-      const size_t slot = v.find("{title}");
+      const size_t slot = v.find(kTitleSlot);
       if (slot == Text::npos || slot == 0) return BadValue(v);
-      const Cut cut{v.substr(0, slot), v.substr(slot + 7)};
+      const Cut cut{v.substr(0, slot), v.substr(slot + kTitleSlot.size())};
       if (t > int(scratch.titles.size())) {
         scratch.titles.push_back(cut);
       } else {
@@ -175,8 +193,8 @@ class EntryApplier {
     return true;
   }
   bool Address(const Text& v, Text& slot) {
-    const bool ok = (core::StartsWith(v, "http://") && v.size() > 7) ||
-                    (core::StartsWith(v, "https://") && v.size() > 8);
+    const bool ok = (core::StartsWith(v, kHttp) && v.size() > kHttp.size()) ||
+                    (core::StartsWith(v, kHttps) && v.size() > kHttps.size());
     if (!ok || v.find(' ') != Text::npos) {
       what_ = "的地址 " + v + " 无效";
       return false;
@@ -184,9 +202,12 @@ class EntryApplier {
     slot = v;
     return true;
   }
-  // Header lines are written on one line, separated by "\n".
+  // Header lines are written on one line, separated by "\n" or "\r\n" as
+  // written escapes; either becomes the CR LF between request lines.
   bool Headers(const Text& v, Text& slot) {
-    const Text lines = core::ReplaceAll(core::ReplaceAll(v, "\\r\\n", "\n"), "\\n", "\r\n");
+    Text lines = core::ReplaceAll(core::ReplaceAll(v, kWrittenCrLf, kWrittenLf), kWrittenLf, "\r\n");
+    // A break written after the last line ends no line of its own.
+    while (core::EndsWith(lines, "\r\n")) lines.resize(lines.size() - 2);
     for (const Text& line : core::Split(lines, "\r\n")) {
       if (line.find(':') == Text::npos || line.find('\n') != Text::npos) return BadValue(v);
     }
@@ -206,7 +227,7 @@ class EntryApplier {
     return true;
   }
   bool Number(const Text& v, int low, int high, int& slot) {
-    if (v.empty() || v.size() > 2) return BadValue(v);
+    if (v.empty() || v.size() > kMaxNumberDigits) return BadValue(v);
     for (char c : v) {
       if (c < '0' || c > '9') return BadValue(v);
     }
@@ -262,28 +283,13 @@ class EntryApplier {
   Text& what_;
 };
 
-// True when every byte sequence of `text` is well-formed UTF-8.
-bool IsUtf8(const Text& text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    const size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    if (len == 0 || (len == 2 && c < 0xC2) || i + len > text.size()) return false;
-    for (size_t k = 1; k < len; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-    }
-    i += len;
-  }
-  return true;
-}
-
 // The file as the program's GBK text. Notepad saves UTF-8 today (with or
 // without a mark at the start, which is no part of the first line); older
 // files are GBK. GBK Chinese text is almost never well-formed UTF-8.
 Text SettingsText(const Text& content) {
-  const bool marked = core::StartsWith(content, "\xEF\xBB\xBF");
-  const Text text = marked ? content.substr(3) : content;
-  return marked || IsUtf8(text) ? core::Utf8ToGbk(text) : text;
+  const bool marked = core::StartsWith(content, kUtf8Mark);
+  const Text text = marked ? content.substr(kUtf8Mark.size()) : content;
+  return marked || core::IsValidUtf8(text) ? core::Utf8ToGbk(text) : text;
 }
 
 }  // namespace
@@ -308,14 +314,14 @@ bool IsHostValue(const Text& value) {
   if (colon != Text::npos) {
     host = value.substr(0, colon);
     const Text port = value.substr(colon + 1);
-    if (port.empty() || port.size() > 5) return false;
+    if (port.empty() || port.size() > kMaxPortDigits) return false;
     for (char c : port) {
       if (c < '0' || c > '9') return false;
     }
     const int number = core::TextToInt(port);
-    if (number < 1 || number > 65535) return false;
+    if (number < 1 || number > kMaxPort) return false;
   }
-  if (host.empty() || host.size() > 253) return false;
+  if (host.empty() || host.size() > kMaxHostLength) return false;
   if (host.front() == '.' || host.front() == '-' || host.back() == '-') return false;
   if (host.find("..") != Text::npos) return false;
   for (char c : host) {

@@ -113,6 +113,32 @@ TEST(Profiles, SettingsKeysOverrideOneFieldEach) {
   }
 }
 
+// Header lines are written on one line with "\n" or "\r\n" between them;
+// both give CR LF, and a line without a colon is a problem.
+TEST(Profiles, HeaderValuesWithWrittenLineBreaks) {
+  struct Case {
+    const char* value;
+    const char* headers;  // "" with a problem
+  };
+  const Case cases[] = {
+      {"A: 1", "A: 1"},
+      {"A: 1\\nB: 2", "A: 1\r\nB: 2"},
+      {"A: 1\\r\\nB: 2", "A: 1\r\nB: 2"},
+      {"A: 1\\r\\nB: 2\\nC: 3", "A: 1\r\nB: 2\r\nC: 3"},
+      {"Referer: https://r/?a=\\x", "Referer: https://r/?a=\\x"},
+      {"A: 1\\nno colon", ""},
+      {"A: 1\\r\\n", "A: 1"},  // a break after the last line adds no empty line
+      {"no colon", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    TextArray problems;
+    const Profile p = Load("[search]\nheaders=" + Text(c.value) + "\n", problems);
+    EXPECT_EQ(problems.size(), *c.headers ? 0u : 1u);
+    EXPECT_EQ(p.search.headers, *c.headers ? Text(c.headers) : sources::Classic().search.headers);
+  }
+}
+
 // Notepad's UTF-8 (marked or not) and older GBK files give the same text.
 TEST(Profiles, SettingsFileInUtf8OrGbk) {
   const Text gbk = "[article]\nremove=返回搜狐\n";  // this file's literals are GBK
