@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "core/page_limit.h"
 #include "html/tokenizer.h"
 
 namespace html {
@@ -315,6 +316,7 @@ class TreeBuilder {
 Document ParseDocument(std::string_view page) {
   Document doc;
   TreeBuilder builder(doc);
+  if (page.size() > core::kLargestPageBytes) return doc;  // the root alone
   Tokenizer tokenizer(page);
   Token token;
   for (;;) {

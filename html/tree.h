@@ -78,7 +78,8 @@ class Document {
   std::vector<std::string> otherTagNames_;  // names of ids kTagCount + i
 };
 
-// The tree of a GBK page.
+// The tree of a GBK page; the root alone for a page larger than
+// core::kLargestPageBytes.
 Document ParseDocument(std::string_view page);
 
 // The id of a lower-case tag name (known names only; kTagNone otherwise).

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "core/page_limit.h"
 #include "http/headers.h"
 #include "http/internet_handle_win32.h"
 #include "http/inet_fetch.h"
@@ -121,6 +122,10 @@ Bytes InetFetch(const Text& url, RequestOptions& o) {
     }
     if (read == 0) break;
     body.insert(body.end(), chunk.begin(), chunk.begin() + read);
+    if (body.size() > core::kLargestPageBytes) {
+      readFailed = true;  // an endless or oversized body: nothing of it is handed on
+      break;
+    }
   }
   if (IsCancelled(cancel)) return Bytes();
 

@@ -4,6 +4,7 @@
 
 
 #include "core/encoding.h"
+#include "core/page_limit.h"
 #include "http/charset.h"
 #include "http/headers.h"
 #include "http/internet_handle_win32.h"
@@ -179,6 +180,7 @@ Text WinHttpFetch(const Text& url, RequestOptions& o) {
     }
     // One growing buffer: insert at the end is amortised, never quadratic.
     received.insert(received.end(), chunk.begin(), chunk.begin() + read);
+    if (received.size() > core::kLargestPageBytes) return fail(kReadFailed);
   }
   if (IsCancelled(cancel)) return Text();
 

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/encoding.h"
+#include "core/page_limit.h"
 
 namespace html {
 namespace {
@@ -111,6 +112,17 @@ struct TreeCase {
 template <size_t N>
 void ExpectTrees(const TreeCase (&cases)[N]) {
   for (const TreeCase& c : cases) EXPECT_EQ(Outline(ParseDocument(c.page)), c.tree) << c.page;
+}
+
+// A page up to the largest we accept is read; one byte more gives the root
+// alone. The filler is one comment, so the tokenizer passes it at once.
+TEST(ParseDocument, PagesBeyondTheLargestAcceptedGiveNoTree) {
+  const std::string head = "<p>x</p><!--";
+  const std::string tail = "-->";
+  std::string page = head + std::string(core::kLargestPageBytes - head.size() - tail.size(), ' ') + tail;
+  EXPECT_EQ(Outline(ParseDocument(page)), "<p>x</p>");
+  page.insert(head.size(), 1, ' ');
+  EXPECT_EQ(ParseDocument(page).Size(), 1);
 }
 
 TEST(ParseDocument, ImpliedEndsOfParagraphsListsCellsAndOptions) {

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <thread>
 
+#include "core/page_limit.h"
+#include "http/inet_fetch.h"
 #include "http/winhttp_fetch.h"
 #include "tests/http/wire/wire_helpers.h"
 
@@ -246,6 +248,25 @@ TEST_F(WinHttpWire, LargeBodiesPlainAndChunkedArriveWhole) {
     EXPECT_TRUE(std::equal(body.begin(), body.end(), expected.begin(), expected.end()));
     EXPECT_EQ(text.size(), expected.size());
   }
+}
+
+// A body past the largest page we accept is a failed fetch, as a stream
+// that never ends would be, not a page held in memory without bound.
+TEST_F(WinHttpWire, BodyPastTheLargestPageFails) {
+  Answer huge;
+  huge.bodySize = long(core::kLargestPageBytes) + 1;
+  huge.chunked = true;
+  huge.chunkSize = 1 << 20;
+  ASSERT_TRUE(server.Script("/huge", huge));
+  Text statusText;
+  Bytes body;
+  RequestOptions o;
+  o.statusText = &statusText;
+  o.responseBody = &body;
+  EXPECT_EQ(http::WinHttpFetch(server.Url("/huge"), o), "");
+  EXPECT_EQ(statusText, "713 读取数据失败!");
+  EXPECT_TRUE(body.empty());
+  EXPECT_TRUE(http::InetFetch(server.Url("/huge")).empty());
 }
 
 TEST_F(WinHttpWire, PagesDecodedByTheirDeclaredCharset) {
