@@ -30,7 +30,7 @@ constexpr std::array<std::string_view, 22> kReservedNames{
     "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
     "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
 
-// Drops the last character (never half of a double-byte one).
+// Drops the last character (never part of one of several bytes).
 void DropLastChar(Text& text) {
   size_t i = 0, last = 0;
   while (i < text.size()) {
@@ -90,13 +90,13 @@ Text SafeFileTitle(const Text& title, const Text& outputFolder) {
   for (size_t i = 0; i < title.size();) {
     const unsigned char c = title[i];
     const size_t n = core::CharLengthAt(title, i);
-    if (n == 2) {
-      safe.append(title, i, 2);
+    if (n > 1) {
+      safe.append(title, i, n);
     } else if (c == 0x80) {
-      safe.push_back(char(c));  // the euro sign of code page 936
+      safe.push_back(char(c));  // the euro sign
     } else if (c > 0x80) {
-      // A lead byte without a second byte names no character: it is dropped,
-      // and the byte after it is judged on its own.
+      // A lead byte without the rest of a character names none: it is
+      // dropped, and the byte after it is judged on its own.
     } else if (c >= 0x20) {
       bool replaced = false;
       for (const auto& s : kSubstitutes) {
@@ -111,8 +111,8 @@ Text SafeFileTitle(const Text& title, const Text& outputFolder) {
     // control bytes are dropped
     i += n;
   }
-  // Every GBK character is one UTF-16 unit, so no more characters than the
-  // path allows can fit; cutting there first keeps the shortening below short
+  // Every character is at least one UTF-16 unit, so no more characters than
+  // the path allows can fit; cutting there first keeps the shortening below short
   // even for a page that sends a huge title.
   size_t chars = 0, end = 0;
   while (end < safe.size() && chars < size_t(kMaxPathUnits)) {

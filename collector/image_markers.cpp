@@ -116,9 +116,9 @@ Text ImageFileName(const Text& address) {
   name.reserve(raw.size());
   for (size_t i = 0; i < raw.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(raw[i]);
-    if (core::CharLengthAt(raw, i) == 2) {
-      name.push_back(raw[i]);
-      name.push_back(raw[++i]);  // the second byte of a pair is part of its character
+    if (const size_t length = core::CharLengthAt(raw, i); length > 1) {
+      name.append(raw, i, length);  // the bytes after a lead are part of its character
+      i += length - 1;
       continue;
     }
     const bool forbidden = c < 0x20 || c == '\\' || c == '/' || c == ':' || c == '*' ||
@@ -127,11 +127,11 @@ Text ImageFileName(const Text& address) {
   }
   // Windows drops trailing dots and blanks, so "a.jpg." would be written as
   // "a.jpg" while the tag names "a.jpg."; cut them here instead (whole
-  // characters only: a double-byte character is never a dot).
+  // characters only: a character of several bytes is never a dot).
   size_t keep = 0;
   for (size_t i = 0; i < name.size();) {
     const size_t length = core::CharLengthAt(name, i);
-    if (length == 2 || (name[i] != '.' && name[i] != ' ')) keep = i + length;
+    if (length > 1 || (name[i] != '.' && name[i] != ' ')) keep = i + length;
     i += length;
   }
   name.resize(keep);

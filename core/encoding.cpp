@@ -2,7 +2,8 @@
 
 #include <utility>
 
-#include "core/gbk_table.h"
+#include "core/gb18030.h"
+#include "core/utf8.h"
 
 namespace core {
 namespace {
@@ -15,28 +16,39 @@ Text UpToZero(std::string&& bytes) {
 
 }  // namespace
 
-Wide GbkToWide(std::string_view gbk) {
+Wide GbkToWide(std::string_view text) {
   Wide out;
-  if (!GbkTable::Get().Decode(gbk, out)) BytesToWide(gbk, kCodePageGbk, out);
+  Gb18030ToUtf16(text, out);
   return out;
 }
 
 Text WideToGbk(const Wide& wide) {
   std::string out;
-  GbkTable::Get().Encode(wide, out);
+  Utf16ToGb18030(wide, out);
   return UpToZero(std::move(out));
 }
 
-Text GbkToUtf8(std::string_view gbk) {
-  std::string out;
-  WideToBytes(GbkToWide(gbk), kCodePageUtf8, out);
-  return TextFromBytes(out);
-}
+Text GbkToUtf8(std::string_view text) { return TextFromBytes(Utf16ToUtf8(GbkToWide(text))); }
 
 Text Utf8ToGbk(std::string_view utf8) {
   std::string out;
-  GbkTable::Get().FromUtf8(utf8, out);
+  Utf8ToGb18030(utf8, out);
   return UpToZero(std::move(out));
+}
+
+Text GbkOnly(std::string_view text) {
+  Text out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    const size_t n = CharLengthAt(text, i);
+    if (n == 4) {
+      out.push_back('?');
+    } else {
+      out.append(text.data() + i, n);
+    }
+    i += n;
+  }
+  return out;
 }
 
 }  // namespace core

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include "core/encoding.h"
+#include "core/gb18030.h"
 #include "core/utf8.h"
 
 namespace core {
@@ -10,7 +11,6 @@ namespace {
 
 const char* IconvName(unsigned codePage) {
   switch (codePage) {
-    case 936: return "CP936";
     case 65001: return "UTF-8";
     case 1200: return "UTF-16LE";
     case 1201: return "UTF-16BE";
@@ -90,6 +90,7 @@ void Run(Converter& conv, std::string_view in, std::string& out, OnBad onBad) {
 }  // namespace
 
 bool IsCodePageSupported(unsigned codePage) {
+  if (IsGbFamily(codePage)) return true;
   const char* name = IconvName(codePage);
   if (!name) return false;
   Converter conv("UTF-16LE", name);
@@ -98,6 +99,10 @@ bool IsCodePageSupported(unsigned codePage) {
 
 bool BytesToWide(std::string_view bytes, unsigned codePage, Wide& out) {
   out.clear();
+  if (IsGbFamily(codePage)) {
+    Gb18030ToUtf16(bytes, out);
+    return true;
+  }
   if (codePage == kCodePageUtf8) {
     out = Utf8ToUtf16(bytes);
     return true;
@@ -121,6 +126,10 @@ bool BytesToWide(std::string_view bytes, unsigned codePage, Wide& out) {
 
 bool WideToBytes(const Wide& wide, unsigned codePage, std::string& out) {
   out.clear();
+  if (IsGbFamily(codePage)) {
+    Utf16ToGb18030(wide, out, codePage == kCodePageGbk);
+    return true;
+  }
   if (codePage == kCodePageUtf8) {
     out = Utf16ToUtf8(wide);
     return true;

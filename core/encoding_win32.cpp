@@ -2,17 +2,23 @@
 #include <windows.h>
 
 #include "core/encoding.h"
+#include "core/gb18030.h"
 #include "core/utf8.h"
 
 namespace core {
 
 bool IsCodePageSupported(unsigned codePage) {
+  if (IsGbFamily(codePage)) return true;
   if (codePage == kCodePageUtf16Le || codePage == kCodePageUtf16Be) return true;
   return IsValidCodePage(codePage) != 0;
 }
 
 bool BytesToWide(std::string_view bytes, unsigned codePage, Wide& out) {
   out.clear();
+  if (IsGbFamily(codePage)) {
+    Gb18030ToUtf16(bytes, out);
+    return true;
+  }
   if (codePage == kCodePageUtf8) {
     out = Utf8ToUtf16(bytes);
     return true;
@@ -38,6 +44,10 @@ bool BytesToWide(std::string_view bytes, unsigned codePage, Wide& out) {
 
 bool WideToBytes(const Wide& wide, unsigned codePage, std::string& out) {
   out.clear();
+  if (IsGbFamily(codePage)) {
+    Utf16ToGb18030(wide, out, codePage == kCodePageGbk);
+    return true;
+  }
   if (codePage == kCodePageUtf8) {
     out = Utf16ToUtf8(wide);
     return true;

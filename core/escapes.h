@@ -9,8 +9,8 @@
 namespace core {
 
 // The text of a JSON string's body (without its quotes): \" \\ \/ \b \f \n
-// \r \t and \uXXXX, a surrogate pair joined into one character. A character
-// GBK lacks becomes "?", a lone surrogate U+FFFD's "?". A backslash before
+// \r \t and \uXXXX, a surrogate pair joined into one character; a lone
+// surrogate becomes U+FFFD. A backslash before
 // anything else, or a \u without four hex digits, stays as it is.
 Text JsonUnescape(std::string_view text);
 

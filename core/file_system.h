@@ -1,6 +1,6 @@
-// Whole-file reads and writes and directory creation, with GBK path names.
+// Whole-file reads and writes and directory creation, with GB18030 path names.
 //
-// On Windows every name crosses as UTF-16 converted from GBK (code page 936)
+// On Windows every name crosses as UTF-16 converted from GB18030 by our own tables
 // to the W functions; natively names become UTF-8 and "\" separates like "/".
 #pragma once
 

@@ -1,4 +1,4 @@
-// File access for the native build: GBK names become UTF-8, "\" becomes "/".
+// File access for the native build: GB18030 names become UTF-8, "\" becomes "/".
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-// File access with the W functions; GBK names cross as UTF-16 (code page 936).
+// File access with the W functions; GB18030 names cross as UTF-16 (by our own tables).
 #include <windows.h>
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 #include "core/text.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -38,8 +39,8 @@ class BoundaryWalker {
   bool IsBoundary(size_t pos) {
     const unsigned char* data = reinterpret_cast<const unsigned char*>(text_.data());
     while (next_ < pos) {
-      // Every ASCII byte is a boundary: skip runs of them a word at a time,
-      // since pages are mostly ASCII markup.
+      // An ASCII byte on a boundary is a whole character: skip runs of them
+      // a word at a time, since pages are mostly ASCII markup.
       size_t i = next_;
       while (pos - i >= 8 && EightAscii(data + i)) i += 8;
       while (i < pos && data[i] < 0x80) ++i;
@@ -55,19 +56,17 @@ class BoundaryWalker {
 };
 
 // Compares `what` with the text at `at` (which must leave room for it),
-// folding ASCII letters only outside double-byte characters.
+// folding ASCII letters only outside characters of several bytes.
 bool EqualsAt(std::string_view text, size_t at, std::string_view what, bool ignoreCase) {
   if (!ignoreCase) return std::memcmp(text.data() + at, what.data(), what.size()) == 0;
-  for (size_t j = 0; j < what.size(); ++j) {
-    const char t = text[at + j];
-    const char w = what[j];
-    if (CharLengthAt(text, at + j) == 2) {
-      if (t != w) return false;
-      if (j + 1 < what.size() && text[at + j + 1] != what[j + 1]) return false;
-      ++j;
-    } else if (AsciiUpper(t) != AsciiUpper(w)) {
+  for (size_t j = 0; j < what.size();) {
+    const size_t n = CharLengthAt(text, at + j);
+    if (n == 1) {
+      if (AsciiUpper(text[at + j]) != AsciiUpper(what[j])) return false;
+    } else if (std::memcmp(text.data() + at + j, what.data() + j, std::min(n, what.size() - j)) != 0) {
       return false;
     }
+    j += n;
   }
   return true;
 }
@@ -78,9 +77,9 @@ size_t FindIndex(std::string_view text, std::string_view what, size_t from, bool
   if (what.empty()) return from < text.size() ? from : std::string_view::npos;
   if (what.size() > text.size()) return std::string_view::npos;
   BoundaryWalker walker(text, from);
-  // Only a byte that can be a second byte may stand inside a character, so a
-  // text beginning with any other ("<", "&", a blank) needs no walk.
-  const bool onBoundary = !IsTrailByte(what[0]);
+  // Only some bytes may stand inside a character, so a text beginning with
+  // any other ("<", "&", a blank) needs no walk.
+  const bool onBoundary = !CanBeInsideChar(what[0]);
   const size_t last = text.size() - what.size();
   if (!ignoreCase) {
     size_t pos = from;

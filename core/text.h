@@ -1,12 +1,13 @@
 // The program's text types and the basic text operations every subsystem uses.
 //
-// Text is GBK (code page 936): an ASCII character is one byte, a Chinese
-// character two. A byte 0x81..0xFE begins a double-byte character when the
-// byte after it is 0x40..0xFE other than 0x7F; that second byte never starts
-// a match and is never case-folded. Every other byte is a character of its
-// own (0x80 is the euro sign; a stray lead byte before "<" or a blank does
-// not swallow it). Positions and lengths are bytes; positions are 1-based,
-// -1 means "not found".
+// Text is GB18030: an ASCII character is one byte, a GBK character (every
+// Chinese character of everyday use) two, any other character four. A lead
+// byte 0x81..0xFE takes a second byte 0x40..0xFE other than 0x7F with it, or
+// three more of the form 0x30..0x39, 0x81..0xFE, 0x30..0x39; the bytes after
+// a lead never start a match and are never case-folded. Every other byte is
+// a character of its own (0x80 is the euro sign; a stray lead byte before
+// "<" or a blank does not swallow it). Positions and lengths are bytes;
+// positions are 1-based, -1 means "not found".
 #pragma once
 
 #include <cstdint>
@@ -17,7 +18,7 @@
 
 namespace core {
 
-// GBK text. Holds no zero byte (Text made from Bytes stops at the first one).
+// GB18030 text. Holds no zero byte (Text made from Bytes stops at the first one).
 using Text = std::string;
 // A length-counted buffer that may hold zero bytes.
 using Bytes = std::vector<std::uint8_t>;
@@ -25,7 +26,7 @@ using Bytes = std::vector<std::uint8_t>;
 // container is an ordinary vector, so item n is at index n - 1.
 using TextArray = std::vector<Text>;
 
-// The full-width blank U+3000 in GBK.
+// The full-width blank U+3000.
 inline constexpr std::string_view kFullWidthBlank = "\xA1\xA1";
 
 // The bytes up to the first zero byte (all of them when there is none).
@@ -61,17 +62,23 @@ inline const char* FindByte(const char* s, size_t n, char c) {
   return nullptr;
 }
 
-// True when the byte can begin a double-byte GBK character (it does when a
-// second byte follows).
+// True when the byte can begin a character of two or four bytes (it does
+// when the right bytes follow).
 inline bool IsLeadByte(unsigned char c) { return unsigned(c - 0x81) < 0x7Eu; }
-// True when the byte can be the second byte of a double-byte character.
+// True when the byte can be the second byte of a two-byte character.
 inline bool IsTrailByte(unsigned char c) { return unsigned(c - 0x40) < 0xBFu && c != 0x7F; }
+// True when the byte can be the second or the last byte of a four-byte character.
+inline bool IsFourByteDigit(unsigned char c) { return unsigned(c - 0x30) < 10u; }
+// True when the byte can stand inside a character of two or four bytes (so
+// any other byte begins a character wherever it is).
+inline bool CanBeInsideChar(unsigned char c) { return IsTrailByte(c) || IsFourByteDigit(c); }
 
-// The byte length (1 or 2) of the character that begins at `p`, given the
+// The byte length (1, 2 or 4) of the character that begins at `p`, given the
 // end of the text (`p` < `end`).
 inline size_t GbkCharLength(const unsigned char* p, const unsigned char* end) {
-  if (*p < 0x81) return 1;
-  return (IsLeadByte(*p) && end - p > 1 && IsTrailByte(p[1])) ? 2 : 1;
+  if (*p < 0x81 || *p == 0xFF || end - p < 2) return 1;
+  if (IsTrailByte(p[1])) return 2;
+  return (IsFourByteDigit(p[1]) && end - p >= 4 && IsLeadByte(p[2]) && IsFourByteDigit(p[3])) ? 4 : 1;
 }
 inline size_t GbkCharLength(const char* p, const char* end) {
   return GbkCharLength(reinterpret_cast<const unsigned char*>(p),
@@ -96,13 +103,12 @@ inline int HexDigitValue(char c) {
   return -1;
 }
 
-// ASCII letters upper-cased, double-byte characters untouched.
+// ASCII letters upper-cased, characters of several bytes untouched.
 Text ToUpperAscii(std::string_view text);
 
 // The 1-based position of the first occurrence of `what` at or after `start`
 // (values below 1 count as 1), or -1. `start` is taken as a character
-// boundary; a match never begins on the second byte of a double-byte
-// character. An empty `what` is found at `start` of a non-empty text.
+// boundary; a match never begins inside a character of several bytes. An empty `what` is found at `start` of a non-empty text.
 int Find(std::string_view text, std::string_view what, int start = 1, bool ignoreCase = false);
 
 // The 1-based position of the last occurrence of `what` that begins on a

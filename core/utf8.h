@@ -1,5 +1,5 @@
 // UTF-8 <-> UTF-16 of our own. Pages are mostly ASCII markup, and this path
-// (every article page is turned from UTF-8 into GBK through UTF-16) is the
+// (every article page is turned from UTF-8 into the program's text) is the
 // hottest conversion of a pass, so it does not go through a general
 // code-page converter. Invalid input follows the platform's rule: each
 // ill-formed sequence (its longest valid prefix, at least one byte) becomes

@@ -106,9 +106,9 @@ std::string Extractor::Letters(int n) const {
     if (!d_.At(c).isText) continue;
     const std::string_view text = d_.Text(c);
     for (size_t i = 0; i < text.size(); ++i) {
-      if (core::CharLengthAt(text, i) == 2) {
-        out.append(text.substr(i, 2));
-        ++i;
+      if (const size_t length = core::CharLengthAt(text, i); length > 1) {
+        out.append(text.substr(i, length));
+        i += length - 1;
       } else if (std::isalpha(static_cast<unsigned char>(text[i]))) {
         out.push_back(core::AsciiLower(text[i]));
       }

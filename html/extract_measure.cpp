@@ -10,9 +10,9 @@ TextMeasure Measure(std::string_view text) {
   TextMeasure m;
   for (size_t i = 0; i < text.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (core::CharLengthAt(text, i) == 2) {
+    if (const size_t length = core::CharLengthAt(text, i); length > 1) {
       const unsigned char d = static_cast<unsigned char>(text[i + 1]);
-      ++i;
+      i += length - 1;
       if (c == 0xA1 && d == 0xA1) continue;  // the full-width blank
       m.units += kWideCharUnits;
       if ((c == 0xA3 && d == 0xAC) || (c == 0xA1 && d == 0xA2)) ++m.commas;  // ， 、

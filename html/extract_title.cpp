@@ -40,9 +40,9 @@ std::vector<std::string> TitleParts(const std::string& title, int kind) {
   bool prevWide = false;
   for (size_t i = 0; i < title.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(title[i]);
-    if (core::CharLengthAt(title, i) == 2) {
-      parts.back() += title.substr(i, 2);
-      ++i;
+    if (const size_t length = core::CharLengthAt(title, i); length > 1) {
+      parts.back() += title.substr(i, length);
+      i += length - 1;
       prevWide = true;
       continue;
     }

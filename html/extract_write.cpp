@@ -38,9 +38,9 @@ class ParagraphWriter {
       }
       if (pendingBlank_) line_.push_back(' ');
       pendingBlank_ = false;
-      if (core::CharLengthAt(text, i) == 2) {
-        line_.push_back(c);
-        line_.push_back(text[++i]);
+      if (const size_t length = core::CharLengthAt(text, i); length > 1) {
+        line_.append(text.data() + i, length);
+        i += length - 1;
       } else if (c == '<') {
         line_ += "&lt;";
       } else if (c == '&' && i + 1 < text.size() && (std::isalpha(static_cast<unsigned char>(text[i + 1])) || text[i + 1] == '#')) {

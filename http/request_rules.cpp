@@ -288,15 +288,10 @@ Text InetObjectName(const Text& path) {
       out += path[i++];
       continue;
     }
-    // A stretch of GBK characters: a lead byte takes its trail byte (which
-    // may be ASCII) only when the pair is a valid double-byte character.
+    // A stretch of characters beyond ASCII: a lead byte takes the bytes
+    // after it (which may be ASCII) only when they complete a character.
     const size_t start = i;
-    while (i < path.size() && (unsigned char)path[i] >= 0x80) {
-      const unsigned char lead = (unsigned char)path[i];
-      const unsigned char trail = i + 1 < path.size() ? (unsigned char)path[i + 1] : 0;
-      const bool pair = lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F;
-      i += pair ? 2 : 1;
-    }
+    while (i < path.size() && (unsigned char)path[i] >= 0x80) i += core::CharLengthAt(path, i);
     out += core::UrlEncode(std::string_view(path).substr(start, i - start), false, true);
   }
   return out;

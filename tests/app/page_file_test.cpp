@@ -29,7 +29,7 @@ TEST(PageFileText, EncodingByMarkThenDeclarationThenContent) {
       {"<meta charset=gbk>\xE4\xB8\xAD\xE4\xB8\xAD", "<meta charset=gbk>" + zhong + zhong},
       // GBK without a declaration; a cut-off UTF-8 character among many good ones.
       {"\xD6\xD0\xD6\xD0", zhong + zhong},
-      {Repeat("\xE4\xB8\xAD", 150) + "\xE4\xB8", Repeat(zhong, 150) + "?"},
+      {Repeat("\xE4\xB8\xAD", 150) + "\xE4\xB8", Repeat(zhong, 150) + "\x84\x31\xA4\x37"},  // U+FFFD
       // A zero byte is dropped, whatever the encoding, and never ends the page.
       {std::string("a\0b", 3), "ab"},
       {std::string("a\0b\xE4\xB8\xAD\xE4\xB8\xAD", 9), "ab" + zhong + zhong},

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/gbk_table.h"
 #include "core/utf8.h"
 
 namespace core {
@@ -21,67 +20,94 @@ TEST(Encoding, GbkUtf8RoundTrip) {
   EXPECT_EQ(Utf8ToGbk(GbkToUtf8(mixed)), mixed);
 }
 
-TEST(Encoding, InvalidInputAndUnmappableCharacters) {
-  // An invalid UTF-8 byte does not swallow its neighbours.
+TEST(Encoding, InvalidUtf8DoesNotSwallowItsNeighbours) {
   const Text out = Utf8ToGbk("a\xFF" "b");
   EXPECT_EQ(out.front(), 'a');
   EXPECT_EQ(out.back(), 'b');
-  // A character outside GBK becomes "?".
-  EXPECT_EQ(WideToGbk(Wide{u'x', u'\xAC00'}), "x?");  // a Hangul syllable
 }
 
-// The GBK tables answer exactly as the platform's converter does, for every
-// pair, every UTF-16 unit and the sequences the tables leave to it.
-TEST(Encoding, GbkTablesAgreeWithThePlatform) {
-  ASSERT_GT(GbkTable::Get().PairCount(), 20000);
-
-  std::string everyPair;
-  for (int lead = 0x81; lead <= 0xFE; ++lead) {
-    for (int trail = 0x40; trail <= 0xFE; ++trail) {
-      if (trail == 0x7F) continue;
-      everyPair += char(lead);
-      everyPair += char(trail);
-      everyPair += "a";
-    }
+// Characters GBK lacks take four bytes and come back whole; files that stay
+// GBK get "?" for each of them and keep every other byte.
+TEST(Encoding, CharactersOutsideGbkKeepFourBytes) {
+  struct Case {
+    const char* name;
+    std::u16string wide;
+    std::string text;
+  } cases[] = {
+      {"Hangul syllable", u"\xAC00", "\x82\x37\xCF\x35"},
+      {"copyright sign", u"\xA9", "\x81\x30\x84\x38"},
+      {"trade mark sign", u"\x2122", "\x81\x36\xBE\x34"},
+      {"first of the supplementary planes", u"\U00010000", "\x90\x30\x81\x30"},
+      {"grinning face", u"\U0001F600", "\x94\x39\xFC\x36"},
+      {"last code point", u"\U0010FFFF", "\xE3\x32\x9A\x35"},
+      {"replacement character", u"\xFFFD", "\x84\x31\xA4\x37"},
+      {"euro sign keeps GBK's byte", u"\x20AC", "\x80"},
+      {"ideographic space, first of its two pairs", u"\x3000", "\xA1\xA1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(WideToGbk(c.wide), c.text);
+    EXPECT_EQ(GbkToWide(c.text), c.wide);
+    EXPECT_EQ(Utf8ToGbk(Utf16ToUtf8(c.wide)), c.text);
+    EXPECT_EQ(GbkToUtf8(c.text), Utf16ToUtf8(c.wide));
   }
-  Wide platform;
-  ASSERT_TRUE(BytesToWide(everyPair, kCodePageGbk, platform));
-  EXPECT_TRUE(GbkToWide(everyPair) == platform);
-  for (const std::string odd : {std::string("ab\xD6"), std::string("\x80x\xD6\xD0"), std::string("\xFF\xD6\xD0"),
-                                std::string("\xD6\x7F\xD6\xD0"), std::string("\xD6\x30z")}) {
-    SCOPED_TRACE(odd);
-    ASSERT_TRUE(BytesToWide(odd, kCodePageGbk, platform));
-    EXPECT_TRUE(GbkToWide(odd) == platform);
-  }
-
-  Wide everyUnit;
-  for (int c = 1; c <= 0xFFFF; ++c) {
-    if (c >= 0xD800 && c <= 0xDFFF) continue;
-    everyUnit += char16_t(c);
-  }
-  everyUnit += u"\xD83D\xDE00 a \xD800 b \xDC00";  // a pair, lone halves
-  std::string bytes;
-  ASSERT_TRUE(WideToBytes(everyUnit, kCodePageGbk, bytes));
-  EXPECT_TRUE(WideToGbk(everyUnit) == bytes);
+  const Text mixed = WideToGbk(u"x\xAC00\x4E2D\x20AC\U0001F600y");
+  EXPECT_EQ(GbkOnly(mixed), "x?\xD6\xD0\x80?y");
+  std::string gbk;
+  ASSERT_TRUE(WideToBytes(u"x\xAC00\x4E2D", kCodePageGbk, gbk));
+  EXPECT_EQ(gbk, "x?\xD6\xD0");
+  // Nothing to encode these with: a lone surrogate, and U+E5E5 (whose old
+  // pair now reads as U+3000).
+  EXPECT_EQ(WideToGbk(u"a\xD800" "b\xDC00\xE5E5"), "a?b??");
+  EXPECT_EQ(GbkToWide("\xA3\xA0"), u"\x3000");
 }
 
-// UTF-8 straight into GBK gives what going through UTF-16 and the
-// platform gives, for every character and for ill-formed input between them.
+// Ill-formed GB18030 as browsers read it: one U+FFFD per error, and the
+// bytes after a bad lead read again when they can begin a character.
+TEST(Encoding, IllFormedGb18030) {
+  struct Case {
+    const char* bytes;
+    std::u16string wide;
+  } cases[] = {
+      {"\xFF" "a", u"\xFFFD" "a"},
+      {"\x81" "a", u"\x4E64"},               // 0x61 is a trail byte
+      {"\x81\x7F" "a", u"\xFFFD\x7F" "a"},  // 0x7F is not, and is read again
+      {"\x81\xFF" "a", u"\xFFFD" "a"},       // a bad byte above ASCII goes with the lead
+      {"\x81\x30" "a", u"\xFFFD" "0a"},
+      {"\x81\x30\x81" "a", u"\xFFFD" "0\x4E64"},
+      {"\x81\x30\x81\x30", u"\x80"},
+      {"\x81\x35\xF4\x37", u"\xE7C7"},          // the one run out of order
+      {"\x84\x31\xA5\x30", u"\xFFFD"},     // past the end of the BMP runs
+      {"\xE3\x32\x9A\x36", u"\xFFFD"},     // past U+10FFFF
+      {"\xFE\x39\xFE\x39", u"\xFFFD"},
+      {"a\x81", u"a\xFFFD"},                  // cut short by the end
+      {"a\x81\x30", u"a\xFFFD"},
+      {"a\x81\x30\x81", u"a\xFFFD"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    EXPECT_EQ(GbkToWide(c.bytes), c.wide);
+  }
+}
+
+// UTF-8 straight into the program's text gives what going through UTF-16
+// gives, for every character and for ill-formed input between them.
 TEST(Encoding, Utf8ToGbkMatchesTheWayThroughUtf16) {
   Wide everyUnit;
   for (int c = 1; c <= 0xFFFF; ++c) {
     if (c < 0xD800 || c > 0xDFFF) everyUnit += char16_t(c);
   }
+  for (std::uint32_t c = 0x10000; c <= 0x10FFFF; c += 0x3FF) AppendUtf16(c, everyUnit);
   std::string utf8 = Utf16ToUtf8(everyUnit);
   utf8 += "\xF0\x9F\x98\x80 emoji, \xE4\xB8 cut short, \xC0\xAF overlong, \xED\xA0\x80 surrogate, "
-          "\x80 stray, \xF5\x80 out of range, \xE4\xB8\xAD\xE4 then the end \xE4";
+          "\x80 stray, \xF5\x80 out of range, \xF0\x9F\x98 cut, \xE4\xB8\xAD\xE4 then the end \xE4";
   std::string expected;
-  ASSERT_TRUE(WideToBytes(Utf8ToUtf16(utf8), kCodePageGbk, expected));
+  ASSERT_TRUE(WideToBytes(Utf8ToUtf16(utf8), kCodePageGb18030, expected));
   EXPECT_TRUE(Utf8ToGbk(utf8) == expected);
-  const std::string tail = "\xE4\xB8\xAD" + utf8.substr(utf8.size() - 40);
+  const std::string tail = "\xE4\xB8\xAD" + utf8.substr(utf8.size() - 60);
   for (size_t cut = 0; cut < tail.size(); ++cut) {
     const std::string_view part(tail.data(), cut);
-    ASSERT_TRUE(WideToBytes(Utf8ToUtf16(part), kCodePageGbk, expected));
+    ASSERT_TRUE(WideToBytes(Utf8ToUtf16(part), kCodePageGb18030, expected));
     EXPECT_TRUE(Utf8ToGbk(part) == expected) << cut;
   }
   EXPECT_EQ(Utf8ToGbk(std::string("a\0b", 3)), "a");  // text ends at a zero byte
@@ -97,7 +123,8 @@ TEST(Encoding, OtherCodePages) {
   EXPECT_EQ(w, (Wide{u'a', u'b'}));
   EXPECT_FALSE(BytesToWide("x", 12345, w));
   EXPECT_FALSE(IsCodePageSupported(12345));
-  EXPECT_TRUE(IsCodePageSupported(936));
+  EXPECT_TRUE(IsCodePageSupported(kCodePageGbk));
+  EXPECT_TRUE(IsCodePageSupported(kCodePageGb18030));
 }
 
 }  // namespace

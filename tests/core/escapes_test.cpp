@@ -20,14 +20,14 @@ TEST(Escapes, JsonStringBodies) {
       {"a\\\"b\\\\c\\/d", "a\"b\\c/d"},
       {"x\\ny\\tz", "x\ny\tz"},
       {"\\u0026amp", "&amp"},
-      {"\\ud83d!", "?!"},              // a lone surrogate
-      {"\\u0000", "?"},                // no zero byte in text
+      {"\\ud83d!", "\x84\x31\xA4\x37!"},  // a lone surrogate: U+FFFD
+      {"\\u0000", "\x84\x31\xA4\x37"},  // no zero byte in text: U+FFFD stands in
       {"\\u12g4 \\q \\", "\\u12g4 \\q \\"},  // not escapes: kept
       {"乗\\u0041", "乗A"},            // 乗's second byte is a backslash
       {"\x80\\n\xFF\\t", "\x80\n\xFF\t"},  // 0x80 and 0xFF never take the byte after them
   };
   for (const Case& c : cases) EXPECT_EQ(core::JsonUnescape(c.in), c.out) << c.in;
-  // A surrogate pair is one character, converted as the platform converts it.
+  // A surrogate pair is one character, of four bytes.
   const Text emoji = core::WideToGbk(u"\U0001F600");
   EXPECT_EQ(core::JsonUnescape("\\ud83d\\ude00!"), emoji + "!");
 }
