@@ -415,7 +415,7 @@ class Parser {
         (void)here;
         if (low == kNoChar || high == kNoChar) continue;
         const std::uint32_t ulow = UnicodeFromGbk(low), uhigh = UnicodeFromGbk(high);
-        if (ulow == 0xFFFF || uhigh == 0xFFFF) {
+        if (ulow == kNoUnicode || uhigh == kNoUnicode) {
           if (low > high) return nullptr;
           set.Add(low);
           set.Add(high);
@@ -594,9 +594,10 @@ class Compiler {
     const size_t offset = p_.literals.size();
     for (Char c : chars) {
       if (c >= 0x100) {
-        p_.literals.push_back(char(c >> 8));
-        p_.literals.push_back(char(c & 0xFF));
-        p_.foldMask.append(2, '\0');
+        char bytes[4];
+        const size_t k = EncodeChar(c, bytes);
+        p_.literals.append(bytes, k);
+        p_.foldMask.append(k, '\0');
       } else if (p_.ignoreCase && IsAsciiLetter(c)) {
         p_.literals.push_back(char(FoldAscii(c)));
         p_.foldMask.push_back('\1');
@@ -630,7 +631,7 @@ class Compiler {
       case Node::kConcat: {
         std::vector<Char> run;
         for (const auto& kid : node.kids) {
-          // Characters that GBK cannot hold (kNoChar) stay single.
+          // Characters without bytes (kNoChar) and lone high bytes stay single.
           if (kid->kind == Node::kChar && kid->ch != kNoChar && !(kid->ch >= 0x80 && kid->ch < 0x100)) {
             run.push_back(kid->ch);
             continue;
@@ -758,8 +759,8 @@ class Compiler {
       Inst& inst = p_.code[i];
       if (inst.op != Op::kCharLoop) continue;
       const Inst& next = p_.code[i + 1];
-      if (next.op == Op::kChar && next.a < 0x10000) {
-        inst.f = next.a >= 0x100 ? int(next.a >> 8) : int(next.a);
+      if (next.op == Op::kChar && next.a != kNoChar) {
+        inst.f = FirstByteOf(next.a);
       } else if (next.op == Op::kString) {
         inst.f = static_cast<unsigned char>(p_.literals[next.a]);
       }
@@ -792,7 +793,7 @@ class Compiler {
         const Char c = node.ch;
         if (c == kNoChar) return false;
         if (c >= 0x100) {
-          bytes[c >> 8] = true;
+          bytes[FirstByteOf(c)] = true;
         } else {
           bytes[c] = true;
           if (p_.ignoreCase && IsAsciiLetter(c)) bytes[c ^ 0x20] = true;

@@ -20,26 +20,35 @@ Matcher::Matcher(const Program& program, std::string_view subject)
       counters_(program.counters, 0),
       marks_(program.positions, 0) {}
 
-bool Matcher::IsTrail(std::size_t pos) {
-  if (trail_.empty()) {
-    trail_.assign(n_ / 8 + 1, 0);
+bool Matcher::IsInside(std::size_t pos) {
+  if (inside_.empty()) {
+    inside_.assign(n_ / 8 + 1, 0);
     for (std::size_t i = 0; i < n_;) {
-      if (core::GbkCharLength(s_ + i, s_ + n_) == 2) {
-        trail_[(i + 1) >> 3] |= std::uint8_t(1u << ((i + 1) & 7));
-        i += 2;
-      } else {
-        ++i;
-      }
+      const std::size_t length = core::GbkCharLength(s_ + i, s_ + n_);
+      for (std::size_t k = i + 1; k < i + length; ++k) inside_[k >> 3] |= std::uint8_t(1u << (k & 7));
+      i += length;
     }
   }
-  return (trail_[pos >> 3] >> (pos & 7)) & 1;
+  return (inside_[pos >> 3] >> (pos & 7)) & 1;
 }
 
 std::size_t Matcher::PrevCharStart(std::size_t pos) {
   if (pos == 1) return 0;
-  // Only a trail-capable byte after a lead-capable one can end a pair.
-  if (!core::IsTrailByte(s_[pos - 1]) || !core::IsLeadByte(s_[pos - 2])) return pos - 1;
-  return IsTrail(pos - 1) ? pos - 2 : pos - 1;
+  // The byte before a boundary ends a character of several bytes only as
+  // the second byte of a pair or the last of four.
+  const unsigned char last = s_[pos - 1];
+  if (!core::CanBeInsideChar(last)) return pos - 1;
+  if (core::IsFourByteDigit(last)) {
+    if (pos < 4 || !core::IsLeadByte(s_[pos - 2]) || !core::IsFourByteDigit(s_[pos - 3]) ||
+        !core::IsLeadByte(s_[pos - 4])) {
+      return pos - 1;
+    }
+  } else if (!core::IsLeadByte(s_[pos - 2])) {
+    return pos - 1;
+  }
+  std::size_t start = pos - 1;
+  while (start > 0 && IsInside(start)) --start;
+  return start;
 }
 
 Char Matcher::PrevChar(std::size_t pos) {
@@ -88,7 +97,7 @@ std::size_t Matcher::RunEnd(std::size_t from, const ClassStops& stops) const {
   for (std::size_t known = from;;) {
     const std::size_t q = FindAnyOf(s_, known, n_, stops.bytes, stops.count);
     if (q >= n_ || IsBoundaryFrom(q, known)) return q;
-    known = q + 1;  // q is a second byte, so a character begins after it
+    known = BoundaryAfter(q, known);  // q is inside a character
   }
 }
 
@@ -103,14 +112,19 @@ std::size_t Matcher::SkipToFirstByte(std::size_t q) const {
   return q;
 }
 
-bool Matcher::IsBoundaryAfterLeads(std::size_t pos, std::size_t known) const {
-  // A byte that cannot begin a pair always ends one. In the run of
-  // lead-capable bytes before `pos`, each is a valid second byte for the one
-  // before it, so the run is read in pairs from its start: an even run ends
-  // on a boundary, an odd one leaves its last byte to pair with `pos`.
-  std::size_t leads = 0;
-  for (std::size_t i = pos; i > known && core::IsLeadByte(s_[i - 1]); --i) ++leads;
-  return leads % 2 == 0;
+std::size_t Matcher::BoundaryAfter(std::size_t pos, std::size_t known) const {
+  while (known <= pos) known += core::GbkCharLength(s_ + known, s_ + n_);
+  return known;
+}
+
+bool Matcher::IsBoundaryAfterRun(std::size_t pos, std::size_t known) const {
+  // A byte other than a lead or a digit always ends a character (as one of
+  // its own or the second of a pair), so the character boundaries are read
+  // forward from the start of the run of such bytes before `pos`.
+  std::size_t i = pos;
+  while (i > known && (core::IsLeadByte(s_[i - 1]) || core::IsFourByteDigit(s_[i - 1]))) --i;
+  while (i < pos) i += core::GbkCharLength(s_ + i, s_ + n_);
+  return i == pos;
 }
 
 bool Matcher::AtBol(std::size_t pos) const {
@@ -146,9 +160,10 @@ bool Matcher::BackrefAt(std::size_t& pos, int group) {
     if (std::memcmp(want, have, length) != 0) return false;
   } else {
     for (std::size_t i = 0; i < length; ++i) {
-      if (core::GbkCharLength(want + i, want + length) == 2) {
-        if (want[i] != have[i] || want[i + 1] != have[i + 1]) return false;
-        ++i;
+      const std::size_t n = core::GbkCharLength(want + i, want + length);
+      if (n > 1) {
+        if (std::memcmp(want + i, have + i, n) != 0) return false;
+        i += n - 1;
       } else if (FoldAscii(want[i]) != FoldAscii(have[i])) {
         return false;
       }
@@ -174,7 +189,7 @@ Status Matcher::Find(std::size_t from) {
         q = SkipToFirstByte(start);
         if (q >= n_) return Status::kNoMatch;
         if (!IsBoundaryFrom(q, start)) {
-          start = q + 1;  // q is the second byte of a pair
+          start = BoundaryAfter(q, start);  // q is inside a character
           continue;
         }
         if (!p_.prefix.empty() &&
@@ -484,7 +499,7 @@ bool Matcher::Run(std::size_t start) {
             while (back > floor) {
               --back;
               if (s_[back] == loop.f &&
-                  (back == floor || !core::IsLeadByte(s_[back - 1]) || !IsTrail(back))) {
+                  (back == floor || !core::CanBeInsideChar(s_[back]) || !IsInside(back))) {
                 found = true;
                 break;
               }

@@ -64,16 +64,19 @@ class Matcher {
     stack_.push_back(Frame{kind, pc, a, b});
     return true;
   }
-  bool IsTrail(std::size_t pos);
+  // True when `pos` is inside a character of several bytes.
+  bool IsInside(std::size_t pos);
   // Previous character of the boundary `pos` (> 0).
   Char PrevChar(std::size_t pos);
   std::size_t PrevCharStart(std::size_t pos);
   // True when `pos` begins a character, given that `known` <= pos does.
   bool IsBoundaryFrom(std::size_t pos, std::size_t known) const {
-    // A byte that cannot be a second byte always begins a character.
-    return pos >= n_ || !core::IsTrailByte(s_[pos]) || IsBoundaryAfterLeads(pos, known);
+    // A byte that cannot stand inside a character always begins one.
+    return pos >= n_ || !core::CanBeInsideChar(s_[pos]) || IsBoundaryAfterRun(pos, known);
   }
-  bool IsBoundaryAfterLeads(std::size_t pos, std::size_t known) const;
+  bool IsBoundaryAfterRun(std::size_t pos, std::size_t known) const;
+  // The first character boundary after `pos` (< n_), given that `known` <= pos is one.
+  std::size_t BoundaryAfter(std::size_t pos, std::size_t known) const;
   // The first position at or after `q` whose byte can begin a match, or n_.
   std::size_t SkipToFirstByte(std::size_t q) const;
   // Where a run of a class with few stop bytes that begins at `from` ends.
@@ -97,7 +100,7 @@ class Matcher {
   std::vector<std::int32_t> caps_;
   std::vector<std::uint32_t> counters_;
   std::vector<std::uint32_t> marks_;
-  std::vector<std::uint8_t> trail_;  // built on first need: 1 bit per byte
+  std::vector<std::uint8_t> inside_;  // built on first need: 1 bit per byte
 };
 
 }  // namespace regex

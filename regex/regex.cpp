@@ -147,9 +147,9 @@ void ExpandReplacement(std::string_view replacement, std::string_view subject,
   const std::size_t n = replacement.size();
   for (std::size_t i = 0; i < n; ++i) {
     const char c = replacement[i];
-    if (core::CharLengthAt(replacement, i) == 2) {
-      out.append(replacement.data() + i, 2);
-      ++i;
+    if (const std::size_t length = core::CharLengthAt(replacement, i); length > 1) {
+      out.append(replacement.data() + i, length);
+      i += length - 1;
       continue;
     }
     if (c != '$' || i + 1 >= n) {

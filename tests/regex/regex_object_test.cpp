@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/encoding.h"
 #include "regex/matcher.h"
 
 namespace {
@@ -316,6 +317,50 @@ TEST(RegexGbk, IgnoringCaseFoldsAsciiLettersOnly) {
   EXPECT_EQ(AllMatches(re), std::vector<std::string>{pairA});
   ASSERT_TRUE(re.Create("(" + pairA + ")\\1", pairA + pairLowerA + pairA + pairA));
   EXPECT_EQ(AllMatches(re), std::vector<std::string>{pairA + pairA});
+}
+
+// Characters of four bytes (lead, digit, lead, digit): their digits are never
+// digits of the text, and a match never starts, stops or gives back inside one.
+TEST(RegexGb18030, FourByteCharactersAreWholeCharacters) {
+  const std::string emoji = core::WideToGbk(u"\U0001F600");  // 94 39 FC 36
+  const std::string korean = core::WideToGbk(u"\xD55C\xAD6D");
+  const std::string copyright = core::WideToGbk(u"\xA9"), tradeMark = core::WideToGbk(u"\x2122");
+  ASSERT_EQ(emoji, "\x94\x39\xFC\x36");
+  struct Row {
+    std::string pattern;
+    std::string subject;
+    std::vector<std::string> matches;
+  } rows[] = {
+      {"\\d", emoji + "7", {"7"}},
+      {"\\d+", "1" + emoji + "2", {"1", "2"}},
+      {"9", emoji, {}},
+      {"9", emoji + "9", {"9"}},
+      {".", emoji + "a", {emoji, "a"}},
+      {"[^x]+", emoji + korean + "x", {emoji + korean}},
+      {"[^<]+", emoji + "<", {emoji}},
+      {"\\w+", "ab" + emoji + "cd", {"ab", "cd"}},
+      {"\\b9", emoji + "9", {"9"}},
+      {"6\\b", emoji, {}},
+      {".*?9", emoji + "9", {emoji + "9"}},
+      {".*9", emoji + "9" + emoji, {emoji + "9"}},   // gives back past the digits inside
+      {"[^a]*6", emoji, {}},
+      {"(.)\\1", emoji + emoji + "x", {emoji + emoji}},
+      {"x*", emoji, {"", ""}},
+      {emoji + "热搜", "x" + emoji + "热搜", {emoji + "热搜"}},
+      {"[" + copyright + tradeMark + "]+", "a" + copyright + tradeMark + "b", {copyright + tradeMark}},
+      {"\\u00a9", "a" + copyright, {copyright}},
+      {"[\\uAC00-\\uD7A3]+", "x" + korean + "中", {korean}},
+      {"[^\\x00-\\x7f]+", "a" + emoji + "中b", {emoji + "中"}},
+      {"[^\\uAC00-\\uD7A3]+", korean + emoji + korean, {emoji}},
+  };
+  for (const Row& row : rows) {
+    RegexObject re;
+    ASSERT_TRUE(re.Create(row.pattern, row.subject)) << row.pattern;
+    EXPECT_EQ(AllMatches(re), row.matches) << row.pattern << " in " << row.subject;
+  }
+  RegexObject re;
+  ASSERT_TRUE(re.Create("a", "bab"));
+  EXPECT_EQ(re.Replace(emoji + "$&"), "b" + emoji + "ab");
 }
 
 TEST(RegexLimits, CatastrophicBacktrackingEndsAsAFailedExecution) {
