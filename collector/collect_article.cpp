@@ -57,7 +57,8 @@ ArticleOutcome SaveArticle(const Text& keyword, const Text& title, const Text& b
   // With neither encoding chosen nothing is written, and the log says so.
   if (gbk || window.IsChecked(Control::单选框_UTF8)) {
     if (!context.safePoints.Checkpoint()) return ArticleOutcome::kStopped;
-    const Text content = gbk ? body : core::GbkToUtf8(body);
+    // A GBK file gets "?" for each character GBK lacks; UTF-8 keeps them all.
+    const Text content = gbk ? core::GbkOnly(body) : core::GbkToUtf8(body);
     written = core::WriteWholeFile(ArticleFilePath(context.outputFolder, fileTitle), content);
   }
   window.AppendText(Control::编辑框1,

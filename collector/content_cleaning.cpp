@@ -37,12 +37,15 @@ const regex::Regex* CleaningPatterns() {
 }
 
 // A character beside which a blank separates words: ASCII other than a line
-// break, or a Greek, Cyrillic or accented Latin letter (the GBK rows from
-// 0xA6 to 0xA8), so "café au lait" keeps its spaces as "iPhone 15 Pro" does.
+// break, a Greek, Cyrillic or accented Latin letter (the GBK rows from 0xA6
+// to 0xA8), or any character GBK lacks (Korean, most Latin letters with
+// marks, symbols such as ©), so "café au lait" and Korean keep their spaces
+// as "iPhone 15 Pro" does.
 bool IsWordNeighbour(const Text& text, size_t at) {
   const unsigned char c = static_cast<unsigned char>(text[at]);
   if (c < 0x80) return c != '\r' && c != '\n';
-  return c >= 0xA6 && c <= 0xA8 && core::CharLengthAt(text, at) == 2;
+  const size_t length = core::CharLengthAt(text, at);
+  return length == 4 || (c >= 0xA6 && c <= 0xA8 && length == 2);
 }
 
 // `text` with each run of blanks the pattern finds replaced by one space

@@ -188,6 +188,40 @@ TEST_F(CollectArticleTest, TitleModesAndEncodings) {
             "标题====采集完成！\r\n");
 }
 
+// Characters GBK lacks: an emoji keyword and title, and ©, ™ and Korean in
+// the text. A UTF-8 file keeps every one and a file name holds them; a GBK
+// file has "?" in their places. (These rules remove every blank.)
+TEST_F(CollectArticleTest, CharactersOutsideGbkReachUtf8FilesAndFileNames) {
+  const Text keyword = core::WideToGbk(u"\U0001F600") + "热搜";
+  const Text title = core::WideToGbk(u"\xD55C\xAD6D\U0001F600") + "标题";
+  const Text body = core::WideToGbk(u"\xA9 2026 \x2122 \xD55C\xAD6D\xC5B4 ") + "正文";
+  Serve(keyword, "http://news.test/k", Layout1Article(title, "<p>" + body + "</p>"));
+  struct Case {
+    Control titleMode;
+    Control encoding;
+    Text fileName;
+    std::string content;
+  } cases[] = {
+      {Control::单选框_原标题, Control::单选框_UTF8, title + ".txt",
+       u8"\u00A9" "2026\u2122\uD55C\uAD6D\uC5B4\u6B63\u6587"},
+      {Control::单选框_关键词, Control::单选框_UTF8, keyword + ".txt",
+       u8"\u00A9" "2026\u2122\uD55C\uAD6D\uC5B4\u6B63\u6587"},
+      {Control::单选框_原标题, Control::单选框_GBK, title + ".txt", "?2026????正文"},
+  };
+  for (const Case& c : cases) {
+    window_.Choose({Control::单选框_关键词, Control::单选框_关键词加标题, Control::单选框_原标题},
+                   c.titleMode);
+    window_.Choose({Control::单选框_GBK, Control::单选框_UTF8}, c.encoding);
+    EXPECT_EQ(Collect(keyword), ArticleOutcome::kSaved) << c.fileName;
+    EXPECT_EQ(FileContent(c.fileName), c.content) << c.fileName;
+    EXPECT_TRUE(core::RemoveFile(folder_ + "\\" + c.fileName)) << c.fileName;
+  }
+  // The keyword reaches the search as UTF-8.
+  EXPECT_EQ(requested_.front(), kPrefix + "%F0%9F%98%80%E7%83%AD%E6%90%9C");
+  EXPECT_EQ(window_.Log(), title + "====采集完成！\r\n" + keyword + "====采集完成！\r\n" + title +
+                               "====采集完成！\r\n");
+}
+
 TEST_F(CollectArticleTest, RejectedArticlesWriteAndLogNothing) {
   struct Case {
     const char* what;

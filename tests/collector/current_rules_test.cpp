@@ -3,6 +3,7 @@
 
 #include "collector/content_cleaning.h"
 #include "collector/search_results.h"
+#include "core/encoding.h"
 
 namespace collector {
 namespace {
@@ -51,6 +52,13 @@ TEST(CurrentRules, CollapsedBlanksKeepWordsApart) {
   for (const Case& c : cases) {
     EXPECT_EQ(CleanBody(c.html, false, images, sources::Current().cleaning), c.text) << c.html;
   }
+  // Characters GBK lacks (four bytes, one of them a digit) are word
+  // characters too: Korean keeps its spaces, and so do © and ™.
+  const Text korean = core::WideToGbk(u"\xD55C\xAD6D\xC5B4  \xBB38\xC7A5 \x4E2D"),
+             signs = core::WideToGbk(u"\xA9 2026 \x2122 x");
+  EXPECT_EQ(CleanBody("<p>" + korean + "</p>", false, images, sources::Current().cleaning),
+            core::WideToGbk(u"\xD55C\xAD6D\xC5B4 \xBB38\xC7A5\x4E2D"));
+  EXPECT_EQ(CleanBody("<p>" + signs + "</p>", false, images, sources::Current().cleaning), signs);
 }
 
 }  // namespace
