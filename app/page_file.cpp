@@ -45,7 +45,7 @@ bool LooksLikeUtf8(std::string_view s) {
 
 core::Text Decoded(std::string_view bytes, unsigned codePage) {
   core::Wide wide;
-  if (codePage == core::kCodePageGbk || !core::BytesToWide(bytes, codePage, wide)) {
+  if (core::IsGbFamily(codePage) || !core::BytesToWide(bytes, codePage, wide)) {
     return std::string(bytes);
   }
   // A zero character would end the converted text there, losing the rest of

@@ -63,11 +63,11 @@ Text DeclaredCharset(const Text& bodyText) { return core::DeclaredCharset(bodyTe
 
 namespace {
 
-// `body` decoded from the charset `name`; `bodyText` when the name means GBK
+// `body` decoded from the charset `name`; `bodyText` when the name means the GB family
 // or has no code page here.
 Text DecodeAs(const Bytes& body, const Text& bodyText, const Text& name) {
   unsigned codePage = CodePageOfCharset(name);
-  if (codePage == 0 || codePage == core::kCodePageGbk || !core::IsCodePageSupported(codePage)) {
+  if (codePage == 0 || core::IsGbFamily(codePage) || !core::IsCodePageSupported(codePage)) {
     return bodyText;
   }
   std::string_view bytes(reinterpret_cast<const char*>(body.data()), body.size());

@@ -25,7 +25,8 @@ Text DecodePageText(const Bytes& body, const Text& fetchedText, const Text& fall
 Text DeclaredCharset(const Text& bodyText);
 
 // The Windows code page of a charset name (any letter case, common aliases);
-// 0 when the name is unknown. GB18030 maps to 936.
+// 0 when the name is unknown. GBK, GB2312 and GB18030 all map to 936: such a
+// page is read as GB18030, the program's own text, as browsers read it.
 unsigned CodePageOfCharset(const Text& name);
 
 }  // namespace http

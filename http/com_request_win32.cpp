@@ -73,8 +73,8 @@ class Variant {
   VARIANT v_;
 };
 
-// The program's text is GBK whatever the system's ANSI code page is, so the
-// strings cross into COM through code page 936.
+// The program's text is GB18030 whatever the system's ANSI code page is, so
+// the strings cross into COM as UTF-16 by the program's own tables.
 BSTR MakeBstr(const Text& text) {
   const core::Wide w = core::GbkToWide(text);
   return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(w.data()), UINT(w.size()));

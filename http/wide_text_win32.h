@@ -1,5 +1,5 @@
-// The program's GBK text at the edge of the W functions of the platform:
-// converted with code page 936 whatever the system's ANSI code page is.
+// The program's GB18030 text at the edge of the W functions of the platform:
+// converted by the program's own tables whatever the system's ANSI code page is.
 #pragma once
 
 #include <string>

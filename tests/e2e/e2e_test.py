@@ -316,6 +316,33 @@ def title_modes_and_encodings(server, base, exe):
 
 
 @case
+def characters_outside_gbk_reach_utf8_files(server, base, exe):
+    # An emoji keyword from the UTF-8 hot-search page, and an article whose
+    # title and text hold Korean, an emoji, © and ™: UTF-8 files and file
+    # names keep them; a GBK file has "?" in their places.
+    h = server.http_base
+    keyword = "\U0001F600热搜"
+    title = "한국뉴스\U0001F600"
+    text = "© 2026 ™ 한국어 기사。"
+    a = hot_pages([], [keyword])
+    a[site.search_target(keyword)] = site.utf8_page(site.result_page(h + "/a/k"))
+    a["/a/k"] = site.utf8_page(site.layout2(title, "<p>%s</p>" % (text + PAD)))
+    server.script(a)
+    run = Run(base, "outside-gbk", exe, server)
+    # The classic rules remove every blank.
+    body = text.replace(" ", "") + PAD
+    expected = [(["--title=keyword", "--encoding=utf8"], keyword, body.encode("utf-8")),
+                (["--title=original", "--encoding=utf8"], title, body.encode("utf-8")),
+                (["--title=original", "--encoding=gbk"], title,
+                 body.encode("gbk", "replace"))]
+    for args, name, content in expected:
+        log = run.run(*args)
+        expect_eq(run.read(name + ".txt"), content, "%s file bytes" % args)
+        expect_eq(article_lines(log), [name + "====采集完成！"], "%s log" % args)
+    expect_eq(searched(server.requests())[:1], [site.search_target(keyword)], "the emoji keyword's search")
+
+
+@case
 def dedupe_against_the_history_of_an_earlier_run(server, base, exe):
     h = server.http_base
     a = hot_pages(["嫦娥七号", "Alpha新闻"])
