@@ -138,10 +138,9 @@ def run_ours(hotextract, s):
 
 def decoded_alike(hotextract, s):
     """How many of the set's pages hotextract and the peers read as the same
-    characters: hotextract's text against the peers' text taken through GBK
-    (what hotextract's text layer keeps), allowing a few characters for the
-    bytes that are no GBK character (hotextract passes them on, the peers
-    read U+FFFD) but never a page of mojibake."""
+    characters, allowing a few for the bytes that are no character of the
+    page's encoding (hotextract may pass them on where the peers read U+FFFD)
+    but never a page of mojibake."""
     if not s.ids:
         return 0
     out = subprocess.run([hotextract, '--text'] + [s.raw[k] for k in s.ids], capture_output=True,
@@ -154,10 +153,15 @@ def decoded_alike(hotextract, s):
     alike = 0
     for k in s.ids:
         with open(s.text[k], encoding='utf-8', newline='') as f:
-            theirs = f.read().encode('gbk', 'replace').decode('gbk')
-        a, b = Counter(ours.get(k, '')), Counter(theirs)
-        differing = sum(((a - b) + (b - a)).values())
-        alike += differing <= 16 + len(theirs) // 1000
+            theirs = f.read()
+        a = Counter(ours.get(k, ''))
+        # The peers' text as it is (a text layer that keeps every character),
+        # or taken through GBK (one that shows "?" for what GBK lacks).
+        for text in (theirs, theirs.encode('gbk', 'replace').decode('gbk')):
+            b = Counter(text)
+            if sum(((a - b) + (b - a)).values()) <= 16 + len(text) // 1000:
+                alike += 1
+                break
     return alike
 
 
