@@ -19,6 +19,7 @@ struct ArticleJob {
   PassControl& control;      // safe points, and the token for the HTTP clients
   const Text& outputFolder;  // the pass's folder, no trailing separator
   const sources::Profile& profile;  // the search and article rules
+  collector::SearchSession& search;  // the engines' rests and pacing, for the pass
 };
 
 // Collects one keyword's article and tells what became of it.

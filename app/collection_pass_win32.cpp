@@ -54,18 +54,17 @@ hotwords::RequestFetch PassRequestFetch(PassControl& control, const Text& proxy)
 
 ArticleCollector NetworkArticleCollector() {
   return [](const ArticleJob& job) {
-    const collector::Fetchers network =
-        collector::NetworkFetchers(&job.control.Token(), job.profile);
+    const collector::Fetchers network = collector::NetworkFetchers(&job.control.Token(), job.profile);
     collector::Fetchers fetchers;
-    fetchers.searchPage = AsExchange<Text>(job.control, network.searchPage);
+    fetchers.searchPage = [&job, search = network.searchPage](const Text& url,
+                                                             const sources::Engine& engine) {
+      ExchangeScope exchange(job.control);
+      return search(url, engine);
+    };
     fetchers.articlePage = AsExchange<core::Bytes>(job.control, network.articlePage);
     fetchers.image = AsExchange<core::Bytes>(job.control, network.image);
-    collector::CollectorContext context{job.window,
-                                       job.control,
-                                       fetchers,
-                                       collector::SearchAddress(job.profile.search),
-                                       job.outputFolder,
-                                       job.profile};
+    collector::CollectorContext context{job.window, job.control,  fetchers,
+                                       job.outputFolder, job.profile, job.search};
     return collector::CollectArticle(job.keyword, context);
   };
 }
@@ -90,16 +89,18 @@ PassBody MakeCollectionPass(PassSetup setup) {
                                            *visitorCookie};
       const int found = hotwords::HarvestHotKeywords(harvest, window, control, historyKeywords);
       // A stopped harvest found nothing worth a hint.
-      if (found == 0 && setup.profile.name == "classic" && !control.IsStopped()) {
+      if (found == 0 && setup.profile.kind == sources::ProfileKind::kClassic && !control.IsStopped()) {
         window.AppendText(core::Control::编辑框1, Text(kClassicEmptyHint) + "\r\n");
       }
     };
     // What became of the keywords, for the summary line before "任务完成".
     collector::ArticleTally tally;
+    // The engines' rests and pacing last for the pass.
+    collector::SearchSession search(PassWaitClock(control));
     services.collectArticle = [&](const Text& keyword, const Text& outputFolder) {
       if (!setup.collect) return false;
       const collector::ArticleOutcome outcome =
-          setup.collect(ArticleJob{keyword, window, control, outputFolder, setup.profile});
+          setup.collect(ArticleJob{keyword, window, control, outputFolder, setup.profile, search});
       tally.Add(outcome);
       return outcome == collector::ArticleOutcome::kSaved;
     };

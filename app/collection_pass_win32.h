@@ -13,7 +13,7 @@ namespace app {
 
 struct PassSetup {
   Text runDirectory;
-  sources::Profile profile = sources::Classic();  // every site-specific value
+  sources::Profile profile = sources::Current();  // every site-specific value
   ArticleCollector collect;  // empty: keywords are harvested, no article collected
   bool quiet = false;        // no "任务完成" box (--auto); the log says it instead
 };

@@ -1,5 +1,8 @@
 #include "app/pass_control.h"
 
+#include <algorithm>
+#include <thread>
+
 namespace app {
 
 PassControl::PassControl() {
@@ -123,6 +126,27 @@ bool PassControl::WaitUntilDrained(std::chrono::milliseconds limit) const {
 bool PassControl::WaitUntilEnded(std::chrono::milliseconds limit) const {
   std::unique_lock<std::mutex> lock(mutex_);
   return changed_.wait_for(lock, limit, [this] { return ended_; });
+}
+
+collector::PassClock PassWaitClock(PassControl& control) {
+  using Clock = std::chrono::steady_clock;
+  collector::PassClock clock;
+  clock.now = [] {
+    return std::int64_t(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count());
+  };
+  // Short naps between safe points: a pause holds at the next one, a stop
+  // ends the wait there.
+  clock.wait = [&control](std::int64_t milliseconds) {
+    const auto due = Clock::now() + std::chrono::milliseconds(milliseconds);
+    while (Clock::now() < due) {
+      if (!control.Checkpoint()) return false;
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now());
+      std::this_thread::sleep_for(std::min(left, std::chrono::milliseconds(100)));
+    }
+    return control.Checkpoint();
+  };
+  return clock;
 }
 
 }  // namespace app

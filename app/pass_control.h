@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "collector/search_session.h"
 #include "core/safe_points.h"
 #include "http/cancel.h"
 
@@ -86,5 +87,9 @@ class ExchangeScope {
  private:
   PassControl& control_;
 };
+
+// The steady clock, and a wait that naps between the pass's safe points: it
+// holds while the pass is paused and ends early (false) on stop.
+collector::PassClock PassWaitClock(PassControl& control);
 
 }  // namespace app

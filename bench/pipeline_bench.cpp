@@ -149,18 +149,18 @@ void PrintStages(const std::vector<std::string>& articles, const Text& folder) {
               cut / n, clean / n, write / n);
 }
 
-// The classic search address on another host and news site.
-Text ClassicSearchAddress(const Text& host, const Text& site) {
-  sources::SearchRules rules = sources::Classic().search;
-  rules.address = sources::ReplaceHost(rules.address, host);
-  rules.site = site;
-  return collector::SearchAddress(rules);
+// The classic profile asking `searchHost` for `newsSite`.
+sources::Profile BenchProfile(const Text& searchHost, const Text& newsSite) {
+  sources::Profile profile = sources::Classic();
+  profile.search.engines[0].address = sources::ReplaceHost(profile.search.engines[0].address, searchHost);
+  profile.search.sites[0].host = newsSite;
+  return profile;
 }
 
 // Runs every keyword through CollectArticle; returns the pass seconds and
 // the seconds spent inside the fetchers in `waiting`. `beforeEach`, when
 // given, runs before each keyword outside the timing.
-double Pass(int pages, collector::Fetchers fetchers, const Text& prefix, const Text& folder,
+double Pass(int pages, collector::Fetchers fetchers, const sources::Profile& profile, const Text& folder,
             double& waiting, std::vector<long>& memory,
             const std::function<void(int)>& beforeEach = nullptr) {
   Window window;
@@ -174,9 +174,17 @@ double Pass(int pages, collector::Fetchers fetchers, const Text& prefix, const T
       return result;
     };
   };
-  fetchers.searchPage = timed(fetchers.searchPage);
+  fetchers.searchPage = [&waiting, inner = fetchers.searchPage](const Text& url,
+                                                              const sources::Engine& engine) {
+    const auto start = Clock::now();
+    auto result = inner(url, engine);
+    waiting += Seconds(Clock::now() - start);
+    return result;
+  };
   fetchers.articlePage = timed(fetchers.articlePage);
-  collector::CollectorContext context{window, safePoints, fetchers, prefix, folder, sources::Classic()};
+  collector::SearchSession session(
+      {[] { return std::int64_t(0); }, [](std::int64_t) { return true; }});
+  collector::CollectorContext context{window, safePoints, fetchers, folder, profile, session};
   const int tenth = pages / 10 > 0 ? pages / 10 : 1;
   double seconds = 0;
   for (int i = 0; i < pages; ++i) {
@@ -210,10 +218,10 @@ int main(int argc, char** argv) {
 
   // From memory: the program's own time.
   {
-    const Text prefix = ClassicSearchAddress("memory", newsSite);
+    const sources::Profile profile = BenchProfile("memory", newsSite);
     collector::Fetchers fetchers;
-    fetchers.searchPage = [](const Text& url) {
-      return ResultPage(core::TextAfterLast(url, "%20"));
+    fetchers.searchPage = [](const Text& url, const sources::Engine&) {
+      return collector::SearchAnswer{ResultPage(core::TextAfterLast(url, "%20")), 200, ""};
     };
     std::map<Text, int> pageOf;  // looked up in the pass, so kept cheap
     for (int i = 0; i < pages; ++i) pageOf[core::UrlEncode(Keyword(i), true, true)] = i;
@@ -226,7 +234,7 @@ int main(int argc, char** argv) {
     fetchers.image = fetchers.articlePage;
     double waiting = 0;
     std::vector<long> memory;
-    const double seconds = Pass(pages, fetchers, prefix, folder, waiting, memory);
+    const double seconds = Pass(pages, fetchers, profile, folder, waiting, memory);
     std::printf("from memory: own time %.2f ms per article (%.2f s for the pass)\n",
                 (seconds - waiting) * 1000 / pages, seconds);
     PrintMemory(memory);
@@ -240,7 +248,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   const Text control = Text("http://") + plain;
-  const Text prefix = ClassicSearchAddress(secure, newsSite);
+  const sources::Profile profile = BenchProfile(secure, newsSite);
+  const Text prefix = collector::SearchAddress(profile.search.engines[0], newsSite);
   const Text searchPath = "/s?wd=site%3A" + newsSite + "%20";
   // The server gets its answers a few pages at a time.
   for (int i = 0; i < pages; i += 5) {
@@ -267,18 +276,19 @@ int main(int argc, char** argv) {
   // The server alone (the pages of a keyword fetched through the same
   // clients, nothing else done) and the pass take turns keyword by keyword,
   // so that a change of the machine's speed meets both alike.
-  const collector::Fetchers network = collector::NetworkFetchers(nullptr, sources::Classic());
+  const collector::Fetchers network = collector::NetworkFetchers(nullptr, profile);
   double serverSeconds = 0;
   size_t bytes = 0;
   const auto serverAlone = [&](int i) {
     const auto start = Clock::now();
-    bytes += network.searchPage(prefix + core::UrlEncode(Keyword(i), true, true)).size();
+    bytes += network.searchPage(prefix + core::UrlEncode(Keyword(i), true, true), profile.search.engines[0])
+                 .page.size();
     bytes += network.articlePage(control + "/a/" + core::IntToText(i)).size();
     serverSeconds += Seconds(Clock::now() - start);
   };
   double waiting = 0;
   std::vector<long> memory;
-  const double seconds = Pass(pages, network, prefix, folder, waiting, memory, serverAlone);
+  const double seconds = Pass(pages, network, profile, folder, waiting, memory, serverAlone);
   std::printf("server alone: %.2f s for %d searches and articles (%zu KB)\n", serverSeconds, pages,
               bytes / 1024);
   std::printf("network pass: %.2f s, waiting on the server %.2f s, own time %.2f ms per article; "

@@ -58,6 +58,8 @@ ArticleCut CutArticle(const Text& page, const sources::ArticleRules& rules) {
       if (!cut.title.empty()) break;
     }
     cut.body = core::TextBetween(page, layout.detect, layout.bodyEnd);
+    const int detected = core::Find(page, layout.detect);
+    cut.endMissing = core::Find(page, layout.bodyEnd, detected + int(layout.detect.size())) < 1;
     for (const Text& text : rules.removed) cut.body = core::ReplaceAll(cut.body, text, "");
     if (!rules.removePattern.empty()) {
       regex::Regex removal;

@@ -14,6 +14,9 @@ struct ArticleCut {
   int layout = 0;  // from 1, in the rules' order; 0 when no layout was recognised
   Text title;      // "" when no layout or no title marker
   Text body;       // raw HTML
+  // The layout was recognised but its body's end marker is not in the page
+  // (the body is then empty).
+  bool endMissing = false;
 };
 
 // The fetched body up to its first zero byte, from UTF-8 to GBK, and with

@@ -7,6 +7,7 @@
 #include "collector/content_cleaning.h"
 #include "collector/image_download.h"
 #include "collector/image_markers.h"
+#include "collector/relevance.h"
 #include "collector/search_results.h"
 #include "core/encoding.h"
 #include "core/file_system.h"
@@ -42,13 +43,21 @@ TitleMode ReadTitleMode(core::WindowOps& window) {
 }
 
 // Checks, names, writes and logs the cleaned article.
+// Checks, names, writes and logs the cleaned article; `miss` says why
+// nothing was written when the article was rejected.
 ArticleOutcome SaveArticle(const Text& keyword, const Text& title, const Text& body,
-                           CollectorContext& context) {
+                           CollectorContext& context, Miss& miss) {
   core::WindowOps& window = context.window;
   const int minimumLength = core::TextToInt(window.ReadText(Control::编辑框_线程1));
-  if (!IsLongEnough(body, minimumLength)) return ArticleOutcome::kRejected;
+  if (!IsLongEnough(body, minimumLength)) {
+    miss = body.empty() ? Miss::kNoBody : Miss::kTooShort;
+    return ArticleOutcome::kRejected;
+  }
   // The page's own title decides, whatever the title mode.
-  if (title.empty()) return ArticleOutcome::kRejected;
+  if (title.empty()) {
+    miss = Miss::kNoTitle;
+    return ArticleOutcome::kRejected;
+  }
 
   const Text fileTitle =
       SafeFileTitle(FileTitle(ReadTitleMode(window), keyword, title), context.outputFolder);
@@ -66,34 +75,128 @@ ArticleOutcome SaveArticle(const Text& keyword, const Text& title, const Text& b
   return written ? ArticleOutcome::kSaved : ArticleOutcome::kSaveFailed;
 }
 
-}  // namespace
+void NoteMiss(Miss& miss, Miss step) {
+  if (step > miss) miss = step;
+}
 
-ArticleOutcome CollectArticle(const Text& keyword, CollectorContext& context) {
+// The first result on the site that is about the keyword, engine by engine;
+// "" when none. `stopped` is set when the pass was stopped.
+Text FindArticleLink(const Text& keyword, const sources::NewsSite& site, CollectorContext& context,
+                     Miss& miss, bool& stopped) {
+  const sources::SearchRules& rules = context.profile.search;
+  for (const Text& name : rules.order) {
+    const sources::Engine* engine = sources::FindEngine(rules, name);
+    if (!engine || context.session.IsResting(name)) continue;
+    if (!context.safePoints.Checkpoint() ||
+        !context.session.AwaitTurn(name, rules.intervalSeconds)) {
+      stopped = true;
+      return Text();
+    }
+    const SearchAnswer answer = context.fetchers.searchPage(
+        SearchUrl(SearchAddress(*engine, site.host), keyword, engine->encoding), *engine);
+    if (IsVerificationPage(answer, engine->verification)) {
+      context.session.Rest(name);
+      context.window.AppendText(Control::编辑框1, VerificationLogLine(engine->label));
+      continue;
+    }
+    if (answer.page.empty()) {
+      NoteMiss(miss, Miss::kSearchFailed);
+      continue;
+    }
+    const std::vector<SearchResult> results = ReadResults(answer.page, *engine);
+    if (results.empty()) {
+      NoteMiss(miss, Miss::kNoResult);
+      continue;
+    }
+    // Cut rules and a result pattern give the first link as it stands.
+    if (!ReadsBlocks(*engine)) return results.front().link;
+    bool onSite = false;
+    for (const SearchResult& result : results) {
+      if (!IsSiteArticle(result.link, site)) continue;
+      onSite = true;
+      if (RelevancePercent(keyword, result.title + " " + result.snippet) >= rules.relevancePercent) {
+        return result.link;
+      }
+    }
+    NoteMiss(miss, onSite ? Miss::kUnrelated : Miss::kNotOnSite);
+  }
+  return Text();
+}
+
+// Fetches, cuts, cleans and saves the article at `link`.
+ArticleOutcome CollectFrom(const Text& keyword, const Text& link, CollectorContext& context,
+                           Miss& miss) {
   const sources::Profile& profile = context.profile;
-  if (!context.safePoints.Checkpoint()) return ArticleOutcome::kStopped;
-  const Text resultPage = context.fetchers.searchPage(
-      SearchUrl(context.searchAddress, keyword, profile.search.encoding));
-  const Text link = FirstResultLink(resultPage, profile.search);
-  if (link.empty()) return ArticleOutcome::kNoResult;
-
   if (!context.safePoints.Checkpoint()) return ArticleOutcome::kStopped;
   const Text page = ArticlePageText(context.fetchers.articlePage(link), profile.article.percentDecode);
   ArticleCut article = CutArticle(page, profile.article);
-  if (article.layout == 0 && profile.article.fallback) {
-    // A page of no known layout: the general extractor finds its article in
-    // the page without the texts the rules remove (so none leaves an empty
-    // paragraph behind), and the body then goes through the same cleaning.
+  if ((article.layout == 0 || article.endMissing) && profile.article.fallback) {
+    // A page of no known layout, or whose layout's end marker is gone: the
+    // general extractor finds its article in the page without the texts the
+    // rules remove (so none leaves an empty paragraph behind), and the body
+    // then goes through the same cleaning. A layout's own title is kept.
     Text cleaned = page;
     for (const Text& text : profile.article.removed) cleaned = core::ReplaceAll(cleaned, text, "");
     html::Extracted found = html::ExtractArticle(cleaned);
-    article.title = std::move(found.title);
+    if (article.title.empty()) article.title = std::move(found.title);
     article.body = std::move(found.body);
   }
   // A stop during the fetch ends the keyword here, before any image or file.
   if (!context.safePoints.Checkpoint()) return ArticleOutcome::kStopped;
+  if (page.empty()) {
+    miss = Miss::kNotDownloaded;
+    return ArticleOutcome::kRejected;
+  }
 
   if (!PrepareBody(article.body, link, profile.cleaning, context)) return ArticleOutcome::kStopped;
-  return SaveArticle(keyword, article.title, article.body, context);
+  return SaveArticle(keyword, article.title, article.body, context, miss);
+}
+
+}  // namespace
+
+Text MissLogLine(const Text& keyword, Miss miss) {
+  const char* reason = "";
+  switch (miss) {
+    case Miss::kNone:
+    case Miss::kSearchFailed: reason = "搜索请求失败"; break;
+    case Miss::kNoResult: reason = "搜索无结果"; break;
+    case Miss::kNotOnSite: reason = "搜索结果中没有该网站的文章"; break;
+    case Miss::kUnrelated: reason = "搜索结果与关键词无关"; break;
+    case Miss::kVerification: reason = "所有搜索引擎都要求验证"; break;
+    case Miss::kNotDownloaded: reason = "文章页面下载失败"; break;
+    case Miss::kNoBody: reason = "文章页面中找不到正文"; break;
+    case Miss::kNoTitle: reason = "文章页面中找不到标题"; break;
+    case Miss::kTooShort: reason = "正文太短"; break;
+  }
+  return "未采集“" + keyword + "”：" + reason + "\r\n";
+}
+
+Text VerificationLogLine(const Text& engineLabel) {
+  return "搜索引擎要求验证：" + engineLabel + "，本次不再使用\r\n";
+}
+
+ArticleOutcome CollectArticle(const Text& keyword, CollectorContext& context) {
+  const sources::Profile& profile = context.profile;
+  Miss miss = Miss::kNone;
+  ArticleOutcome outcome = ArticleOutcome::kNoResult;
+  for (const sources::NewsSite& site : profile.search.sites) {
+    bool stopped = false;
+    const Text link = FindArticleLink(keyword, site, context, miss, stopped);
+    if (stopped) return ArticleOutcome::kStopped;
+    if (link.empty()) continue;
+    Miss articleMiss = Miss::kNone;
+    outcome = CollectFrom(keyword, link, context, articleMiss);
+    if (outcome != ArticleOutcome::kRejected) return outcome;  // saved, failed write or stopped
+    NoteMiss(miss, articleMiss);
+  }
+  // No engine was asked for this keyword: every one rests.
+  if (miss == Miss::kNone) {
+    bool resting = false;
+    for (const Text& name : profile.search.order) resting = resting || context.session.IsResting(name);
+    miss = resting ? Miss::kVerification : Miss::kNoResult;
+  }
+  if (profile.explainMisses) context.window.AppendText(Control::编辑框1, MissLogLine(keyword, miss));
+  return outcome;
 }
 
 void ArticleTally::Add(ArticleOutcome outcome) {

@@ -4,6 +4,8 @@
 
 #include <functional>
 
+#include "collector/result_page.h"
+#include "collector/search_session.h"
 #include "core/safe_points.h"
 #include "core/text.h"
 #include "core/window_ops.h"
@@ -17,8 +19,10 @@ using core::Text;
 // The network as the collector uses it. The program wires these to its
 // HTTP clients; tests give pages of their own.
 struct Fetchers {
-  // The search result page as GBK text ("" on failure).
-  std::function<Text(const Text& url)> searchPage;
+  // The engine's answer to a search, its page as GBK text ("" on failure),
+  // asked with the engine's headers. A redirect that may be a verification
+  // sign (see the engine's signs) is not followed but answered as it is.
+  std::function<SearchAnswer(const Text& url, const sources::Engine& engine)> searchPage;
   // The article page's body bytes, redirects followed (empty on failure).
   std::function<Bytes(const Text& url)> articlePage;
   // An image's bytes (empty on failure).
@@ -30,20 +34,47 @@ struct CollectorContext {
   core::WindowOps& window;     // options are read here, the log is appended here
   core::SafePoints& safePoints;  // checked before each fetch and each file write
   const Fetchers& fetchers;
-  Text searchAddress;  // see SearchAddress
   Text outputFolder;   // the pass's folder, no trailing separator
   const sources::Profile& profile;  // the search, article and cleaning rules
+  SearchSession& session;           // the engines' rests and pacing, for the pass
 };
+
+// Why a keyword gave no article, from the earliest step to the latest; when
+// a keyword is tried on several sites and engines, the latest step any try
+// reached is the reason.
+enum class Miss {
+  kNone,
+  kSearchFailed,   // no engine answered
+  kNoResult,       // the answers held no result
+  kNotOnSite,      // no result was an article of the site
+  kUnrelated,      // the site's articles were not about the keyword
+  kVerification,   // every engine asks for verification
+  kNotDownloaded,  // the article page did not come
+  kNoBody,         // no article body in the page
+  kNoTitle,        // no title in the page
+  kTooShort,       // the body is shorter than the minimum
+};
+
+// The log line for a keyword that gave no article:
+// "未采集“<keyword>”：<reason>\r\n".
+Text MissLogLine(const Text& keyword, Miss miss);
+
+// "搜索引擎要求验证：<label>，本次不再使用\r\n"
+Text VerificationLogLine(const Text& engineLabel);
 
 // How a keyword ended; the pass counts these for its summary.
 enum class ArticleOutcome {
-  kNoResult,    // no first result link (search failed or found nothing)
+  kNoResult,    // no usable result link (search failed, found nothing, or engines rest)
   kRejected,    // no layout, no title, or the body too short: nothing written
   kSaved,       // the file was written and logged as collected
   kSaveFailed,  // the write failed and was logged as such
   kStopped,     // the pass was stopped during this keyword
 };
 
+// Tries the profile's sites in turn, each with its engines in turn (an
+// engine resting or asking for verification gives way to the next), until an
+// article is saved. With the profile's `explainMisses` a keyword that gives
+// no article gets its reason line in the log.
 ArticleOutcome CollectArticle(const Text& keyword, CollectorContext& context);
 
 // What became of a pass's keywords, for the summary line before "任务完成".

@@ -2,24 +2,57 @@
 
 #include "http/charset.h"
 #include "http/inet_fetch.h"
+#include "http/request_rules.h"
 #include "http/winhttp_fetch.h"
 
 namespace collector {
 
+namespace {
+
+bool IsRedirect(int status) { return status >= 300 && status < 400; }
+
+// One WinHttpFetch of a search page with the engine's headers: the page
+// decoded by its charset (or the engine's), and its status and Location.
+SearchAnswer FetchSearchPage(const Text& url, const sources::Engine& engine, bool followRedirects,
+                             http::CancelToken* cancel, const Text& proxy) {
+  http::RequestOptions options;
+  options.cancel = cancel;
+  if (!proxy.empty()) options.proxy = proxy;
+  if (!engine.headers.empty()) options.headers = engine.headers;
+  if (!followRedirects) options.noRedirect = true;
+  SearchAnswer answer;
+  Text headers;
+  Bytes body;
+  options.responseHeaders = &headers;
+  options.location = &answer.location;
+  options.responseBody = &body;
+  const Text page = http::WinHttpFetch(url, options);
+  answer.page = engine.charset.empty() ? page : http::DecodePageText(body, page, engine.charset);
+  answer.status = core::TextToInt(http::StatusTextOf(headers));
+  return answer;
+}
+
+}  // namespace
+
 Fetchers NetworkFetchers(http::CancelToken* cancel, const sources::Profile& p) {
   Fetchers fetchers;
+  // An engine whose verification shows as a redirect is asked without
+  // following redirects, so that the redirect's target can be read; any
+  // other redirect is then followed with one more request.
   const Text proxy = p.proxy;
-  fetchers.searchPage = [cancel, proxy, headers = p.search.headers,
-                         charset = p.search.charset](const Text& url) {
-    http::RequestOptions options;
-    options.cancel = cancel;
-    if (!proxy.empty()) options.proxy = proxy;
-    if (!headers.empty()) options.headers = headers;
-    if (charset.empty()) return http::WinHttpFetch(url, options);
-    Bytes body;
-    options.responseBody = &body;
-    const Text page = http::WinHttpFetch(url, options);
-    return http::DecodePageText(body, page, charset);
+  fetchers.searchPage = [cancel, proxy](const Text& url, const sources::Engine& engine) {
+    if (engine.verification.statuses.empty()) return FetchSearchPage(url, engine, true, cancel, proxy);
+    SearchAnswer answer = FetchSearchPage(url, engine, false, cancel, proxy);
+    if (!IsRedirect(answer.status) || answer.location.empty() ||
+        IsVerificationPage(answer, engine.verification)) {
+      return answer;
+    }
+    Text target = answer.location;
+    if (target.find("://") == Text::npos) {
+      const size_t path = url.find('/', url.find("://") + 3);
+      target = url.substr(0, path) + (core::StartsWith(target, "/") ? "" : "/") + target;
+    }
+    return FetchSearchPage(target, engine, true, cancel, proxy);
   };
   fetchers.articlePage = [cancel, proxy, headers = p.article.headers](const Text& url) {
     http::RequestOptions options;

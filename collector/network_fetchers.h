@@ -8,7 +8,7 @@ namespace collector {
 
 // The search page through WinHttpFetch, the article page and the images
 // through InetFetch (redirects followed, 30-second time-outs), with the
-// profile's header lines and search-page charset. Every exchange checks `cancel` before sending and between read
+// profile's header lines and each engine's own headers and charset. Every exchange checks `cancel` before sending and between read
 // chunks, so a stopped pass ends the exchange it is in.
 Fetchers NetworkFetchers(http::CancelToken* cancel, const sources::Profile& profile);
 

@@ -12,8 +12,8 @@ constexpr char kKeywordSlot[] = "{keyword}";
 
 }  // namespace
 
-Text SearchAddress(const sources::SearchRules& rules) {
-  return core::ReplaceAll(rules.address, "{site}", rules.site);
+Text SearchAddress(const sources::Engine& engine, const Text& site) {
+  return core::ReplaceAll(engine.address, "{site}", site);
 }
 
 Text SearchUrl(const Text& address, const Text& keyword, sources::KeywordEncoding encoding) {
@@ -23,7 +23,7 @@ Text SearchUrl(const Text& address, const Text& keyword, sources::KeywordEncodin
   return core::ReplaceAll(address, kKeywordSlot, encoded);
 }
 
-Text FirstResultLink(const Text& resultPage, const sources::SearchRules& rules) {
+Text FirstResultLink(const Text& resultPage, const sources::Engine& rules) {
   Text link;
   if (!rules.resultPattern.text.empty()) {
     regex::RegexObject regex;

@@ -14,7 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const collector::ArticleCut cut = collector::CutArticle(page, classic.article);
   if (cut.title.size() > page.size() || cut.body.size() > page.size()) __builtin_trap();
   if (cut.layout == 0 && (!cut.title.empty() || !cut.body.empty())) __builtin_trap();
-  if (collector::FirstResultLink(p[0], classic.search).size() > p[0].size()) __builtin_trap();
+  if (collector::FirstResultLink(p[0], classic.search.engines[0]).size() > p[0].size()) {
+    __builtin_trap();
+  }
 
   const core::Text folder = "C:\\out\\" + p[1].substr(0, 200);
   const core::Text title = collector::SafeFileTitle(cut.title.empty() ? p[1] : cut.title, folder);

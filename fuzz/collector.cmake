@@ -1,1 +1,2 @@
 hot_fuzzer(fuzz_article_page SOURCES article_page_fuzz.cpp LINK collector)
+hot_fuzzer(fuzz_result_page SOURCES result_page_fuzz.cpp LINK collector)

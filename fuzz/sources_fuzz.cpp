@@ -25,8 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const core::Text cookie = hotwords::VisitorCookieFromAnswer(p[2]);
   if (cookie.find_first_of("\r\n,") != core::Text::npos) __builtin_trap();
   for (const sources::Profile* rules : {&sources::Classic(), &sources::Current(), &profile}) {
-    if (collector::FirstResultLink(p[2], rules->search).size() > p[2].size()) __builtin_trap();
+    for (const sources::Engine& engine : rules->search.engines) {
+      if (engine.block.empty() && collector::FirstResultLink(p[2], engine).size() > p[2].size()) {
+        __builtin_trap();
+      }
+    }
   }
+  if (profile.search.engines.empty() || profile.search.sites.empty()) __builtin_trap();
   core::Text decoded;
   if (core::Base64UrlDecode(p[2], decoded) && decoded.size() > p[2].size()) __builtin_trap();
   return 0;

@@ -1,5 +1,7 @@
 #include "sources/profile.h"
 
+#include <utility>
+
 #include "core/escapes.h"
 
 namespace sources {
@@ -10,9 +12,33 @@ const char kBrowserAgentLine[] =
 
 namespace {
 
+Layout MakeLayout(const Text& detect, std::vector<Cut> titles, const Text& bodyEnd) {
+  Layout layout;
+  layout.detect = detect;
+  layout.titles = std::move(titles);
+  layout.bodyEnd = bodyEnd;
+  return layout;
+}
+
+// The old engine as the program first knew it: the first result's link cut
+// from the page's text.
+Engine ClassicEngine() {
+  Engine e;
+  e.name = "baidu";
+  e.label = "百度";
+  e.address = "https://www.baidu.com/s?wd=site%3A{site}%20";
+  // The class value ends with a blank before its quote; the engine writes a
+  // blank on each side of the link's equals sign.
+  e.firstResult = {{"<div class=\"result c-container \" id=\"1\"", "target=\"_blank\""},
+                   {"href = \"", "\""}};
+  return e;
+}
+
 Profile MakeClassic() {
   Profile p;
   p.name = "classic";
+  p.kind = ProfileKind::kClassic;
+  p.explainMisses = false;
   p.dateAddress = "http://www.baidu.com/";
 
   HotPage list;
@@ -25,30 +51,100 @@ Profile MakeClassic() {
   search.keyword.text = "<a href\\=\"/weibo\\?q\\=.*?\" target\\=\"_blank\">(.*?)</a>";
   p.hotPages = {list, search};
 
-  p.search.address = "https://www.baidu.com/s?wd=site%3A{site}%20";
-  p.search.site = "www.sohu.com";
-  // The class value ends with a blank before its quote; the engine writes a
-  // blank on each side of the link's equals sign.
-  p.search.firstResult = {{"<div class=\"result c-container \" id=\"1\"", "target=\"_blank\""},
-                          {"href = \"", "\""}};
+  p.search.engines = {ClassicEngine()};
+  p.search.order = {"baidu"};
+  p.search.sites = {NewsSite{"www.sohu.com", ""}};
+  p.search.intervalSeconds = 0;
+  p.search.relevancePercent = 0;
 
   p.article.layouts = {
-      {"<article class=\"article\" id=\"mp-editor\">", {{"title: \"", "\""}}, false, "",
-       "<p data-role=\"editor-name\">"},
-      {"<div class=\"article-main\">", {{"title: '", "',"}}, false, "",
-       "<footer class=\"footer-tag-state\">"},
+      MakeLayout("<article class=\"article\" id=\"mp-editor\">", {{"title: \"", "\""}},
+                 "<p data-role=\"editor-name\">"),
+      MakeLayout("<div class=\"article-main\">", {{"title: '", "',"}},
+                 "<footer class=\"footer-tag-state\">"),
       // the body's end marker ends with a blank
-      {"<div class=\"content\">", {{"<title>", "-搜狐新闻</title>"}}, false, "",
-       "<a class=\"news_download_btn\" "},
+      MakeLayout("<div class=\"content\">", {{"<title>", "-搜狐新闻</title>"}},
+                 "<a class=\"news_download_btn\" "),
   };
   p.article.removed = {"返回搜狐，查看更多"};
+  p.article.removePattern.clear();
+  p.article.percentDecode = true;
+  p.article.fallback = false;
   return p;
+}
+
+// Today's engines, in the order they are asked. Each writes the target of a
+// result in its own place: Bing in the h2's link (wrapped when the service
+// places the client abroad), Sogou in a data-url inside the block (its own
+// /link?url= cannot be decoded), 360 in the title link's data-mdurl.
+std::vector<Engine> CurrentEngines(const Text& agent) {
+  Engine bing;
+  bing.name = "bing";
+  bing.label = "必应";
+  bing.address = "https://cn.bing.com/search?q=site%3A{site}+{keyword}";
+  bing.headers = agent;
+  bing.charset = "utf-8";
+  bing.block = "li.b_algo";
+  bing.link = {"h2 a", "href"};
+  bing.title = {"h2 a", ""};
+  bing.snippet = {".b_caption p, .b_caption", ""};
+  bing.unwrap = LinkUnwrap::kBase64Target;
+  // The challenge keeps the result page's shell and title but has no result
+  // list; the challenge script's name is on every normal page too, so only
+  // the widget and its verify address count.
+  bing.verification.markers = {"id=\"turnstile-widget\"", "class=\"captcha_header\"",
+                               "/challenge/verify?"};
+  bing.verification.resultsMarker = "id=\"b_results\"";
+
+  Engine sogou;
+  sogou.name = "sogou";
+  sogou.label = "搜狗";
+  sogou.address = "https://www.sogou.com/web?query=site%3A{site}+{keyword}";
+  sogou.headers = agent;
+  sogou.charset = "utf-8";
+  sogou.block = "div.vrwrap, div.rb";
+  sogou.link = {"[data-url]", "data-url"};
+  sogou.title = {"h3 a", ""};
+  sogou.snippet = {".space-txt, .ft", ""};
+  sogou.verification.statuses = {301, 302, 303, 307};
+  sogou.verification.redirect = "/antispider";
+  sogou.verification.markers = {"/antispider/"};
+
+  Engine so360;
+  so360.name = "so360";
+  so360.label = "360搜索";
+  so360.address = "https://www.so.com/s?q=site%3A{site}+{keyword}";
+  so360.headers = agent;
+  so360.charset = "utf-8";
+  so360.block = "li.res-list";
+  so360.link = {"h3 a[data-mdurl]", "data-mdurl"};
+  so360.title = {"h3 a", ""};
+  so360.snippet = {".res-desc", ""};
+  so360.verification.markers = {"<title>访问异常页面</title>"};
+
+  // Not asked unless settings.ini names it: it answers programs with its
+  // verification page nearly always.
+  Engine baidu;
+  baidu.name = "baidu";
+  baidu.label = "百度";
+  baidu.address = "https://www.baidu.com/s?wd=site%3A{site}%20{keyword}";
+  baidu.headers = agent;
+  baidu.charset = "utf-8";
+  baidu.block = "div.c-container";
+  baidu.link = {"h3 a", "href"};
+  baidu.title = {"h3 a", ""};
+  baidu.snippet = {".c-abstract, .content-right_8Zs40", ""};
+  baidu.verification.markers = {"<title>百度安全验证</title>"};
+
+  return {bing, sogou, so360, baidu};
 }
 
 Profile MakeCurrent() {
   const Text agent = kBrowserAgentLine;
   Profile p;
   p.name = "current";
+  p.kind = ProfileKind::kCurrent;
+  p.explainMisses = true;
   p.dateAddress = "http://www.baidu.com/";
 
   // The board's JSON: every item's "word". The pinned item (topContent)
@@ -58,7 +154,10 @@ Profile MakeCurrent() {
   list.address = "https://top.baidu.com/api/board?platform=wise&tab=realtime";
   list.headers = agent;
   list.charset = "utf-8";
-  list.keyword = {"\"word\"\\s*:\\s*\"((?:[^\"\\\\]|\\\\.)*)\"", false, true, 1};
+  list.keyword.text = "\"word\"\\s*:\\s*\"((?:[^\"\\\\]|\\\\.)*)\"";
+  list.keyword.ignoreCase = false;
+  list.keyword.multiline = true;
+  list.keyword.submatch = 1;
   list.unescape = Unescape::kJson;
 
   // The summary page's rows (the desktop table, or the phone layout's list
@@ -68,12 +167,17 @@ Profile MakeCurrent() {
   search.address = "https://s.weibo.com/top/summary?cate=realtimehot";
   search.headers = agent + "\r\nReferer: https://weibo.com/\r\nAccept-Language: zh-CN,zh;q=0.9";
   search.charset = "utf-8";
-  search.keyword = {
+  search.keyword.text =
       "(?:<td class=\"td-02\">|<li>)\\s*<a href=\"/weibo\\?q=[^\"]*\"[^>]*>"
-      "(?:(?:(?!</a>)[\\s\\S])*?<span>)?([^<]+)",
-      true, true, 1};
+      "(?:(?:(?!</a>)[\\s\\S])*?<span>)?([^<]+)";
+  search.keyword.ignoreCase = true;
+  search.keyword.multiline = true;
+  search.keyword.submatch = 1;
   search.unescape = Unescape::kHtml;
-  search.exclude = {"realtimehot_ad|javascript:void", true, true, 0};
+  search.exclude.text = "realtimehot_ad|javascript:void";
+  search.exclude.ignoreCase = true;
+  search.exclude.multiline = true;
+  search.exclude.submatch = 0;
   search.visitor = true;
   p.hotPages = {list, search};
 
@@ -83,22 +187,22 @@ Profile MakeCurrent() {
   p.visitor.wallMarker = "<title>Sina Visitor System</title>";
   p.visitor.wallStatuses = {403, 432};
 
-  p.search.address = "https://cn.bing.com/search?q=site%3A{site}+{keyword}";
-  p.search.site = "www.sohu.com";
-  p.search.headers = agent;
-  p.search.charset = "utf-8";
-  p.search.firstResult = {{"<li class=\"b_algo\"", "</h2>"}, {"<h2", ""}, {"href=\"", "\""}};
-  p.search.linkUnescape = Unescape::kHtml;
-  p.search.unwrap = LinkUnwrap::kBase64Target;
+  p.search.engines = CurrentEngines(agent);
+  p.search.order = {"bing", "sogou", "so360"};
+  p.search.sites = {NewsSite{"www.sohu.com", "^/a/\\d+_\\d+"}};
+  // Bursts of searches bring the verification pages on.
+  p.search.intervalSeconds = 3;
+  p.search.relevancePercent = 30;
 
   // The script's title when the page has one, else the headline without its
   // tag label.
+  Layout layout = MakeLayout("<article class=\"article\" id=\"mp-editor\">",
+                             {{"title: \"", "\""}, {"<div class=\"text-title\">", "</h1>"}},
+                             "<p data-role=\"editor-name\">");
+  layout.titleStripTags = true;
+  layout.titleRemove = "<span class=\"article-tag\">[\\s\\S]*?</span>";
   p.article.headers = agent;
-  p.article.layouts = {{"<article class=\"article\" id=\"mp-editor\">",
-                        {{"title: \"", "\""}, {"<div class=\"text-title\">", "</h1>"}},
-                        true,
-                        "<span class=\"article-tag\">[\\s\\S]*?</span>",
-                        "<p data-role=\"editor-name\">"}};
+  p.article.layouts = {layout};
   p.article.removed = {"返回搜狐，查看更多"};
   // The hidden original-title paragraph, and the "show all" box.
   p.article.removePattern =
@@ -106,7 +210,8 @@ Profile MakeCurrent() {
       "<div class=\"lookall-box\">[\\s\\S]*?</section>\\s*</div>";
   p.article.percentDecode = false;
   p.article.fallback = true;
-  p.cleaning = {BlankRule::kCollapse, true};
+  p.cleaning.blanks = BlankRule::kCollapse;
+  p.cleaning.decodeEntities = true;
   return p;
 }
 
@@ -135,6 +240,17 @@ Text Unescaped(const Text& text, Unescape mode) {
     case Unescape::kNone: break;
   }
   return text;
+}
+
+const Engine* FindEngine(const SearchRules& rules, const Text& name) {
+  for (const Engine& engine : rules.engines) {
+    if (engine.name == name) return &engine;
+  }
+  return nullptr;
+}
+
+Engine* FindEngine(SearchRules& rules, const Text& name) {
+  return const_cast<Engine*>(FindEngine(static_cast<const SearchRules&>(rules), name));
 }
 
 Text ProfileNames() { return "classic|current"; }

@@ -77,20 +77,71 @@ struct VisitorService {
   std::vector<int> wallStatuses;   // so is a page with one of these statuses
 };
 
-struct SearchRules {
+// Something inside a result block: the first element that `selector` finds
+// in the block, and its `attribute` (its text when `attribute` is empty).
+// A selector is a chain of steps, each inside the one before: "h2 a",
+// "div.b_caption p", "[data-url]". A step is a tag name, ".class" (one
+// token of the class attribute), "[attribute]" (present), or a tag with
+// either. "a, b" tries a, then b.
+struct Picker {
+  Text selector;
+  Text attribute;
+};
+
+// What tells an engine's verification page from its result page. Any one
+// sign is enough: a status in `statuses` (and, when `redirect` is set, a
+// Location holding it), or a marker in the page when the page lacks
+// `resultsMarker` (or `resultsMarker` is empty).
+struct VerificationSigns {
+  std::vector<int> statuses;
+  Text redirect;
+  TextArray markers;
+  Text resultsMarker;
+};
+
+// One search engine: how it is asked, how its result page is read, and how
+// it says it wants a person.
+struct Engine {
+  Text name;   // its settings section and its [hosts] key
+  Text label;  // its name in the log
   // "{site}" and "{keyword}" stand for the news site and the encoded keyword;
   // without "{keyword}" the keyword goes at the end.
   Text address;
-  Text site;
   KeywordEncoding encoding = KeywordEncoding::kUtf8;
   Text headers;
   Text charset;  // as for a hot page
-  // The first result's link: the cuts in turn, each within the last one's
-  // text; or, when its text is not empty, the pattern's first match.
+  // Results read from the page's tree: every element that `block` finds is a
+  // result, with its link, title and snippet found inside it.
+  Text block;
+  Picker link;
+  Picker title;
+  Picker snippet;
+  // Without `block`: the first result's link only, cut from the page's text
+  // (the cuts in turn, each within the last one's text; or, when its text is
+  // not empty, the pattern's first match).
   std::vector<Cut> firstResult;
   Pattern resultPattern;
   Unescape linkUnescape = Unescape::kNone;
   LinkUnwrap unwrap = LinkUnwrap::kNone;
+  VerificationSigns verification;
+};
+
+// A news site searched for articles: its host, and the path an article has
+// there (a pattern over the path, "" for any path).
+struct NewsSite {
+  Text host;
+  Text articlePath;
+};
+
+struct SearchRules {
+  std::vector<Engine> engines;  // every engine the profile knows
+  TextArray order;              // the names of those asked, in turn
+  std::vector<NewsSite> sites;  // each keyword is tried site by site
+  // At most one search per engine in this many seconds (0: no wait).
+  int intervalSeconds = 0;
+  // The share (in percent) of the keyword a result's title and snippet must
+  // hold to count (0: every result counts); see collector/relevance.h.
+  int relevancePercent = 0;
 };
 
 struct Layout {
@@ -113,8 +164,15 @@ struct ArticleRules {
   bool fallback = false;
 };
 
+// Which built-in profile a profile started from: the program's original
+// sources keep their old behaviour in every detail.
+enum class ProfileKind { kClassic, kCurrent };
+
 struct Profile {
   Text name;
+  ProfileKind kind = ProfileKind::kClassic;
+  // A keyword that yields no article gets a log line saying why.
+  bool explainMisses = false;
   Text dateAddress;  // HEAD, for the server's date
   std::vector<HotPage> hotPages;
   VisitorService visitor;
@@ -135,6 +193,10 @@ const Profile* BuiltInProfile(const Text& name);
 
 // `text` unescaped as `mode` says.
 Text Unescaped(const Text& text, Unescape mode);
+
+// The engine of that name among the rules' engines; null when unknown.
+const Engine* FindEngine(const SearchRules& rules, const Text& name);
+Engine* FindEngine(SearchRules& rules, const Text& name);
 
 // "classic|current", for messages.
 Text ProfileNames();

@@ -9,9 +9,14 @@ namespace sources {
 namespace {
 
 // The hosts of a profile's sources, by their [hosts] key.
-const char* const kHostKeys[] = {"date", "hotlist", "hotsearch", "search", "newssite", "visitor"};
+// "search" names the profile's first engine (Bing in current, the old
+// engine in classic); each engine also has its own key.
+const char* const kHostKeys[] = {"date",     "hotlist", "hotsearch", "search", "newssite",
+                                 "visitor",  "bing",    "sogou",     "so360",  "baidu"};
 const char* const kProfileSections[] = {"sources", "hotlist", "hotsearch", "visitor", "search",
-                                        "article"};
+                                        "article", "bing",    "sogou",     "so360",   "baidu"};
+// [site.HOST] sections: one per news site.
+constexpr char kSiteSectionPrefix[] = "site.";
 // Layouts and title alternatives a file may name.
 constexpr int kMaxIndex = 9;
 
@@ -30,7 +35,7 @@ constexpr size_t kMaxPortDigits = 5;
 constexpr int kMaxPort = 65535;
 constexpr size_t kMaxHostLength = 253;
 // The numbers a key takes are one or two digits.
-constexpr size_t kMaxNumberDigits = 2;
+constexpr size_t kMaxNumberDigits = 4;
 
 bool IsHostChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -67,6 +72,8 @@ class EntryApplier {
       return UnknownKey(k);
     }
     if (e.section == "search") return Search(k, v);
+    if (core::StartsWith(e.section, kSiteSectionPrefix)) return Site(e.section.substr(5), k, v);
+    if (Engine* engine = FindEngine(p_.search, e.section)) return EngineKey(*engine, k, v);
     if (e.section == "article") return Article(k, v);
     for (HotPage& page : p_.hotPages) {
       if (page.name == e.section) return Hot(page, k, v);
@@ -89,25 +96,127 @@ class EntryApplier {
     return UnknownKey(k);
   }
 
+  // The old keys act on the first engine (the only one of classic) and the
+  // first site; the lists, the pacing and the relevance on the search.
   bool Search(const Text& k, const Text& v) {
     SearchRules& s = p_.search;
-    if (k == "address") return Address(v, s.address);
-    if (k == "site") return Assign(v, s.site);
-    if (k == "headers") return Headers(v, s.headers);
-    if (k == "charset") return Charset(v, s.charset);
-    if (k == "result") return PatternText(v, true, s.resultPattern);
-    if (k == "unescape") return UnescapeMode(v, s.linkUnescape);
+    if (k == "site") {
+      if (!IsHostValue(v)) return BadValue(v);
+      s.sites.front().host = v;
+      return true;
+    }
+    if (k == "sites") return Sites(v);
+    if (k == "engines") return Engines(v);
+    if (k == "interval") return Number(v, 0, 3600, s.intervalSeconds);
+    if (k == "relevance") return Number(v, 0, 100, s.relevancePercent);
+    if (k == "block" || k == "link" || k == "title" || k == "snippet" || k == "label" ||
+        core::StartsWith(k, "verify")) {
+      return UnknownKey(k);  // an engine's own section holds these
+    }
+    return EngineKey(s.engines.front(), k, v);
+  }
+
+  bool EngineKey(Engine& e, const Text& k, const Text& v) {
+    if (k == "address") return Address(v, e.address);
+    if (k == "label") return NotEmpty(v, e.label);
+    if (k == "headers") return Headers(v, e.headers);
+    if (k == "charset") return Charset(v, e.charset);
+    if (k == "result") return PatternText(v, true, e.resultPattern);
+    if (k == "unescape") return UnescapeMode(v, e.linkUnescape);
     if (k == "encoding") {
       if (v != "utf8" && v != "gbk") return BadValue(v);
-      s.encoding = v == "utf8" ? KeywordEncoding::kUtf8 : KeywordEncoding::kGbk;
+      e.encoding = v == "utf8" ? KeywordEncoding::kUtf8 : KeywordEncoding::kGbk;
       return true;
     }
     if (k == "unwrap") {
       if (v != "none" && v != "base64") return BadValue(v);
-      s.unwrap = v == "none" ? LinkUnwrap::kNone : LinkUnwrap::kBase64Target;
+      e.unwrap = v == "none" ? LinkUnwrap::kNone : LinkUnwrap::kBase64Target;
       return true;
     }
+    if (k == "block") return Selector(v, e.block);
+    if (k == "link") return Selector(v, e.link.selector);
+    if (k == "linkattribute") return Assign(v, e.link.attribute);
+    if (k == "title") return Selector(v, e.title.selector);
+    if (k == "snippet") return Selector(v, e.snippet.selector);
+    if (k == "verifystatus") return Statuses(v, e.verification.statuses);
+    if (k == "verifyredirect") return Assign(v, e.verification.redirect);
+    if (k == "verifymarkers") {
+      e.verification.markers = v.empty() ? TextArray() : core::Split(v, "|");
+      return true;
+    }
+    if (k == "resultsmarker") return Assign(v, e.verification.resultsMarker);
     return UnknownKey(k);
+  }
+
+  // A comma-separated list of the profile's engine names, each once.
+  bool Engines(const Text& v) {
+    TextArray names;
+    for (const Text& part : core::Split(v, ",")) {
+      const Text name = core::Trim(part);
+      if (!FindEngine(p_.search, name)) {
+        what_ = "的搜索引擎 " + name + " 未知";
+        return false;
+      }
+      for (const Text& earlier : names) {
+        if (earlier == name) return BadValue(v);
+      }
+      names.push_back(name);
+    }
+    p_.search.order = names;
+    return true;
+  }
+
+  // A comma-separated list of hosts; a site the profile knows keeps its
+  // article path.
+  bool Sites(const Text& v) {
+    std::vector<NewsSite> sites;
+    for (const Text& part : core::Split(v, ",")) {
+      const Text host = core::Trim(part);
+      if (!IsHostValue(host)) return BadValue(v);
+      NewsSite site{host, ""};
+      for (const NewsSite& known : p_.search.sites) {
+        if (known.host == host) site = known;
+      }
+      sites.push_back(site);
+    }
+    p_.search.sites = sites;
+    return true;
+  }
+
+  bool Site(const Text& host, const Text& k, const Text& v) {
+    for (NewsSite& site : p_.search.sites) {
+      if (site.host != host) continue;
+      if (k != "article") return UnknownKey(k);
+      Pattern path{site.articlePath};
+      if (!PatternText(v, true, path)) return false;
+      site.articlePath = path.text;
+      return true;
+    }
+    what_ = "的站点 " + host + " 不在 [search] sites 中";
+    return false;
+  }
+
+  // Steps of letters, digits, "-", "_", ".", "[", "]", blanks and commas.
+  bool Selector(const Text& v, Text& slot) {
+    for (char c : v) {
+      if (!IsHostChar(c) && c != '_' && c != '[' && c != ']' && c != ' ' && c != ',') {
+        return BadValue(v);
+      }
+    }
+    slot = v;
+    return true;
+  }
+
+  bool Statuses(const Text& v, std::vector<int>& slot) {
+    std::vector<int> statuses;
+    for (const Text& part : core::Split(v, ",")) {
+      int status = 0;
+      if (!Number(core::Trim(part), 100, 599, status)) return BadValue(v);
+      statuses.push_back(status);
+    }
+    if (v.empty()) statuses.clear();
+    slot = statuses;
+    return true;
   }
 
   bool Article(const Text& k, const Text& v) {
@@ -384,7 +493,7 @@ Settings ParseSettings(const Text& content, core::TextArray& problems) {
       } else if ((settings.proxy = ProxyValue(value)).empty()) {
         problems.push_back(LineProblem(number, "的代理 " + value + " 无效（应为 主机:端口）"));
       }
-    } else if (IsOneOf(section, kProfileSections)) {
+    } else if (IsOneOf(section, kProfileSections) || core::StartsWith(section, kSiteSectionPrefix)) {
       settings.entries.push_back({number, section, key, value});
     }
     // other sections are not ours to judge
@@ -394,11 +503,16 @@ Settings ParseSettings(const Text& content, core::TextArray& problems) {
 
 Profile BuildProfile(const Settings& settings, const Text& chosen, core::TextArray& problems) {
   const Profile* base = BuiltInProfile(chosen.empty() ? settings.profile : chosen);
-  Profile profile = base ? *base : Classic();
+  Profile profile = base ? *base : Current();
   Text what;
   EntryApplier applier(profile, what);
-  for (const SettingsEntry& entry : settings.entries) {
-    if (!applier.Apply(entry)) problems.push_back(LineProblem(entry.line, what));
+  // A site's own section applies once the list of sites is known, wherever
+  // it stands in the file.
+  for (const bool sites : {false, true}) {
+    for (const SettingsEntry& entry : settings.entries) {
+      if (core::StartsWith(entry.section, kSiteSectionPrefix) != sites) continue;
+      if (!applier.Apply(entry)) problems.push_back(LineProblem(entry.line, what));
+    }
   }
 
   const auto host = [&](const char* key) -> const Text* {
@@ -410,8 +524,14 @@ Profile BuildProfile(const Settings& settings, const Text& chosen, core::TextArr
     if (const Text* h = host(page.name.c_str())) page.address = ReplaceHost(page.address, *h);
   }
   if (const Text* h = host("visitor")) profile.visitor.address = ReplaceHost(profile.visitor.address, *h);
-  if (const Text* h = host("search")) profile.search.address = ReplaceHost(profile.search.address, *h);
-  if (const Text* h = host("newssite")) profile.search.site = *h;
+  SearchRules& search = profile.search;
+  if (const Text* h = host("search")) {
+    search.engines.front().address = ReplaceHost(search.engines.front().address, *h);
+  }
+  for (Engine& engine : search.engines) {
+    if (const Text* h = host(engine.name.c_str())) engine.address = ReplaceHost(engine.address, *h);
+  }
+  if (const Text* h = host("newssite")) search.sites.front().host = *h;
   profile.proxy = settings.proxy;
   return profile;
 }

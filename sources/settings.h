@@ -1,10 +1,17 @@
 // Reading the source profile from settings.ini (only ever read):
 //
 //   [sources]    profile=classic|current, date=<address>
-//   [hosts]      date, hotlist, hotsearch, search, newssite, visitor: a host
-//                or host:port replacing the one of that source's address
+//   [hosts]      date, hotlist, hotsearch, search, newssite, visitor, bing,
+//                sogou, so360, baidu: a host or host:port replacing the one
+//                of that source's address ("search" is the first engine,
+//                "newssite" the first site)
 //   [hotlist] [hotsearch] [visitor] [search] [article]
-//                one key per field of the chosen profile
+//                one key per field of the chosen profile; [search] also
+//                engines=bing,sogou,so360  sites=host,host  interval=seconds
+//                relevance=percent
+//   [bing] [sogou] [so360] [baidu]
+//                one key per field of that engine
+//   [site.HOST]  article=<pattern over an article's path on that site>
 //
 // Every line that cannot be used gives one problem text (a log line naming
 // the line) and the field keeps the profile's value.
@@ -53,8 +60,8 @@ Text LineProblem(size_t lineNumber, const Text& what);
 Settings ParseSettings(const Text& content, core::TextArray& problems);
 
 // The profile named on the command line (when `chosen` is not empty) or in
-// the settings (classic when neither), with every entry applied and then the
-// hosts. An unknown name in the settings is a problem and gives classic.
+// the settings (current when neither), with every entry applied and then the
+// hosts. An unknown name in the settings is a problem and gives current.
 Profile BuildProfile(const Settings& settings, const Text& chosen, core::TextArray& problems);
 
 }  // namespace sources

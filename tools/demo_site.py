@@ -3,7 +3,7 @@
 news site and its image hosts, served by tools/test_server.py on 127.0.0.1.
 
     demo_site.py answers HTTP_PORT HTTPS_PORT     the answers, JSON, for POST /__script
-    demo_site.py settings HTTP_PORT HTTPS_PORT [classic|current]
+    demo_site.py settings HTTP_PORT HTTPS_PORT [current|classic]
                                                   settings.ini pointing at the server
 
 It serves the sites of both source profiles at once.
@@ -35,6 +35,9 @@ import urllib.parse
 import zlib
 
 NEWS_SITE = "news.demo"
+# Today's sites are searched on the host that serves their articles: a
+# result on any other host is passed over.
+CURRENT_SITE = "127.0.0.1"
 # The server date of the demo: the pass folder is 2026年12月6日21时2分13秒
 # (the program shows the server's time shifted by eight hours).
 SERVER_DATE = "Sun, 06 Dec 2026 13:02:13 GMT"
@@ -224,7 +227,7 @@ def percent_encoded(text):
                    "".join("%%%02X" % b for b in c.encode("utf-8")) for c in text)
 
 
-def bing_target(keyword, news_site=NEWS_SITE):
+def bing_target(keyword, news_site=CURRENT_SITE):
     """The request target of the site-restricted search for a keyword."""
     return "/search?q=site%3A" + news_site + "+" + percent_encoded(keyword)
 
@@ -444,6 +447,10 @@ def current_answers(http_port, https_port, first_valid_pass=1, wall_status=200):
         "//127.0.0.1:%d/img/street.png" % http_port))
     a["/img/street.png"] = answer(png(50, 30, (200, 180, 140)), "image/png")
 
+    # An article of the site about something else: passed over, and the
+    # keyword's log line says so.
+    result(BOARD_KEYWORDS[3], http + "/a/500109_130", "2026年_百度百科")
+
     # 4: the keyword with an entity on the summary page.
     result("R&B音乐节官宣阵容", bing_link(https + "/a/500104_122"), "R&B音乐节官宣首批阵容")
     a["/a/500104_122"] = utf8_page(article_today("R&B音乐节官宣首批阵容", (
@@ -458,9 +465,14 @@ def settings_ini(http_port, https_port, news_site=NEWS_SITE, profile="classic"):
     h = "127.0.0.1:%d" % http_port
     s = "127.0.0.1:%d" % https_port
     if profile == "current":
+        # Every engine on the server (only Bing's answers are scripted), no
+        # pacing, and the demo's page of no known layout under /news/.
         return ("[sources]\r\nprofile=current\r\n[hosts]\r\ndate=%s\r\nhotlist=%s\r\nhotsearch=%s\r\n"
-                "visitor=%s\r\nsearch=%s\r\nnewssite=%s\r\n" % (h, s, s, s, s, news_site))
-    return ("[hosts]\r\ndate=%s\r\nhotlist=%s\r\nhotsearch=%s\r\nsearch=%s\r\nnewssite=%s\r\n"
+                "visitor=%s\r\nsearch=%s\r\nsogou=%s\r\nso360=%s\r\n"
+                "[search]\r\nsites=%s\r\ninterval=0\r\n[site.%s]\r\narticle=^/(a/\\d+_\\d+|news/)\r\n"
+                % (h, s, s, s, s, s, s, CURRENT_SITE, CURRENT_SITE))
+    return ("[sources]\r\nprofile=classic\r\n"
+            "[hosts]\r\ndate=%s\r\nhotlist=%s\r\nhotsearch=%s\r\nsearch=%s\r\nnewssite=%s\r\n"
             % (h, h, s, s, news_site))
 
 
@@ -473,7 +485,7 @@ def main(argv):
     if argv[1] == "answers":
         json.dump(demo_answers(http_port, https_port), sys.stdout)
     else:
-        sys.stdout.write(settings_ini(http_port, https_port, profile=argv[4] if len(argv) == 5 else "classic"))
+        sys.stdout.write(settings_ini(http_port, https_port, profile=argv[4] if len(argv) == 5 else "current"))
     return 0
 
 

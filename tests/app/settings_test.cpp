@@ -43,7 +43,7 @@ Text HostOf(const Text& address) {
 
 Hosts HostsOf(const sources::Profile& p) {
   return {HostOf(p.dateAddress), HostOf(p.hotPages[0].address), HostOf(p.hotPages[1].address),
-          HostOf(p.search.address), p.search.site};
+          HostOf(p.search.engines[0].address), p.search.sites[0].host};
 }
 
 TEST(Settings, FileIsReadKeyByKeyWithDefaultsForBadLines) {
@@ -75,7 +75,7 @@ TEST(Settings, FileIsReadKeyByKeyWithDefaultsForBadLines) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.content);
     TextArray problems;
-    const Hosts h = HostsOf(app::LoadProfile(c.content, "", problems));
+    const Hosts h = HostsOf(app::LoadProfile(c.content, "classic", problems));
     EXPECT_EQ(h.date, c.expected.date);
     EXPECT_EQ(h.hotlist, c.expected.hotlist);
     EXPECT_EQ(h.hotsearch, c.expected.hotsearch);
@@ -116,11 +116,11 @@ TEST(Settings, FirstLogLineSaysWhetherTheFileWasRead) {
 
 TEST(Settings, AddressesKeepSchemesAndPaths) {
   TextArray problems;
-  const sources::Profile p = app::LoadProfile("", "", problems);
+  const sources::Profile p = app::LoadProfile("", "classic", problems);
   EXPECT_EQ(p.dateAddress, "http://www.baidu.com/");
   EXPECT_EQ(p.hotPages[0].address, "http://top.baidu.com/buzz?b=1&fr=20811");
   EXPECT_EQ(p.hotPages[1].address, "https://s.weibo.com/top/summary?Refer=top_hot&topnav=1&wvr=6");
-  EXPECT_EQ(app::LoadProfile("[hosts]\nhotlist=127.0.0.1:8080\n", "", problems).hotPages[0].address,
+  EXPECT_EQ(app::LoadProfile("[hosts]\nhotlist=127.0.0.1:8080\n", "classic", problems).hotPages[0].address,
             "http://127.0.0.1:8080/buzz?b=1&fr=20811");
   EXPECT_TRUE(problems.empty());
 }

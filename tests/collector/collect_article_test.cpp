@@ -73,6 +73,19 @@ void RemoveTree(const Text& path) {
 
 const Text kPrefix = "https://search.test/s?wd=site%3Anews.test%20";
 
+// The classic profile asking the test's search host for the test's site.
+sources::Profile TestClassic() {
+  sources::Profile profile = sources::Classic();
+  profile.search.engines[0].address = "https://search.test/s?wd=site%3A{site}%20";
+  profile.search.sites[0].host = "news.test";
+  return profile;
+}
+
+// A clock that never waits.
+PassClock NoWaitClock() {
+  return {[] { return std::int64_t(0); }, [](std::int64_t) { return true; }};
+}
+
 // A search page whose first result points at `link`.
 Text ResultPage(const Text& link) {
   return "<div class=\"result c-container \" id=\"1\" srcid=\"1\"><h3><a href = \"" + link +
@@ -100,9 +113,16 @@ class CollectArticleTest : public ::testing::Test {
               ::testing::UnitTest::GetInstance()->current_test_info()->name();
     RemoveTree(folder_);
     ASSERT_TRUE(core::CreateDirectoryLevel(folder_));
-    fetchers_.searchPage = [this](const Text& url) {
+    fetchers_.searchPage = [this](const Text& url, const sources::Engine&) {
+      const auto answer = answers_.find(url);
+      if (answer != answers_.end()) {
+        requested_.push_back(url);
+        return answer->second;
+      }
+      // Served as UTF-8, handed on as the program's text, as the network's
+      // fetcher decodes it.
       const std::string page = Fetch(url);
-      return Text(page.begin(), page.end());
+      return SearchAnswer{core::Utf8ToGbk(page), page.empty() ? 0 : 200, ""};
     };
     fetchers_.articlePage = [this](const Text& url) {
       const std::string page = Fetch(url);
@@ -119,7 +139,7 @@ class CollectArticleTest : public ::testing::Test {
   }
 
   ArticleOutcome Collect(const Text& keyword) {
-    CollectorContext context{window_, safePoints_, fetchers_, kPrefix, folder_, sources::Classic()};
+    CollectorContext context{window_, safePoints_, fetchers_, folder_, profile_, session_};
     return CollectArticle(keyword, context);
   }
 
@@ -141,10 +161,13 @@ class CollectArticleTest : public ::testing::Test {
   }
 
   Text folder_;
+  sources::Profile profile_ = TestClassic();
+  SearchSession session_{NoWaitClock()};
   FakeWindow window_;
   FakeSafePoints safePoints_;
   Fetchers fetchers_;
   std::map<Text, std::string> pages_;
+  std::map<Text, SearchAnswer> answers_;  // search answers other than a plain 200
   std::vector<Text> requested_;
   std::function<void(const Text&)> onFetch_;
 };
@@ -261,11 +284,12 @@ TEST_F(CollectArticleTest, PageOfNoLayoutGoesToTheGeneralExtractorOnlyWhenThePro
       "<div class=\"story\"><p>第一段，记者今天在现场看到，工作人员正在忙碌。</p>"
       "<p>第二段，有关部门表示，相关工作将持续进行，确保按期完成。</p>返回搜狐，查看更多</div></html>");
   Serve("k", "http://news.test/n", page);
-  sources::Profile fallbackOn = sources::Classic();
+  const sources::Profile fallbackOff = TestClassic();
+  sources::Profile fallbackOn = TestClassic();
   fallbackOn.article.fallback = true;
-  const sources::Profile* withFallback = &fallbackOn;
-  for (const sources::Profile* profile : {&sources::Classic(), withFallback}) {
-    CollectorContext context{window_, safePoints_, fetchers_, kPrefix, folder_, *profile};
+  const sources::Profile* const profiles[] = {&fallbackOff, &fallbackOn};
+  for (const sources::Profile* profile : profiles) {
+    CollectorContext context{window_, safePoints_, fetchers_, folder_, *profile, session_};
     const bool on = profile->article.fallback;
     EXPECT_EQ(CollectArticle("k", context), on ? ArticleOutcome::kSaved : ArticleOutcome::kRejected);
     EXPECT_EQ(core::FileExists(folder_ + "\\无版式文章.txt"), on);
@@ -454,6 +478,167 @@ TEST_F(CollectArticleTest, StopEndsTheKeywordAndNothingIsFetchedOrWrittenAfterIt
     core::RemoveFile(folder_ + "/pic/a.jpg");
   }
   EXPECT_EQ(window_.Log(), "");
+}
+
+// --- today's search: several engines, the site's articles, reasons ---------
+
+// The current profile asking test hosts for the test site, without pacing.
+sources::Profile TestCurrent() {
+  sources::Profile profile = sources::Current();
+  for (sources::Engine& engine : profile.search.engines) {
+    engine.address = sources::ReplaceHost(engine.address, engine.name + ".test");
+  }
+  profile.search.sites = {{"news.test", "^/a/\\d+_\\d+"}};
+  profile.search.intervalSeconds = 0;
+  return profile;
+}
+
+Text EngineUrl(const sources::Profile& profile, const char* engine, const Text& keyword,
+               const Text& site = "news.test") {
+  return SearchUrl(SearchAddress(*sources::FindEngine(profile.search, engine), site), keyword);
+}
+
+struct Hit {
+  Text link;
+  Text title;
+};
+
+Text BingPage(const std::vector<Hit>& hits) {
+  Text page = "<html><title>q - 搜索</title><ol id=\"b_results\">";
+  for (const Hit& h : hits) {
+    page += "<li class=\"b_algo\" data-id iid=SERP.1><h2><a target=\"_blank\" href=\"" + h.link + "\">" +
+            h.title + "</a></h2><div class=\"b_caption\"><p class=\"b_lineclamp2\">摘要</p></div></li>";
+  }
+  return page + "<li class=\"b_pag\"></li></ol></html>";
+}
+
+Text SogouPage(const std::vector<Hit>& hits) {
+  Text page = "<html>";
+  for (const Hit& h : hits) {
+    page += "<div class=\"vrwrap\"><h3 class=\"vr-title\"><a href=\"/link?url=opaque\">" + h.title +
+            "</a></h3><div class=\"r-sech\" data-url=\"" + h.link + "\"></div></div>";
+  }
+  return page + "</html>";
+}
+
+const Text kBingChallenge =
+    "<html><title>q - Search</title><div class=\"captcha_header\">One last step</div>"
+    "<div id=\"turnstile-widget\"></div></html>";
+
+class CurrentSearchTest : public CollectArticleTest {
+ protected:
+  void SetUp() override {
+    CollectArticleTest::SetUp();
+    profile_ = TestCurrent();
+  }
+  void Page(const Text& url, const Text& html) { pages_[url] = core::GbkToUtf8(html); }
+};
+
+TEST_F(CurrentSearchTest, AnEngineAskingForVerificationRestsAndTheNextOneIsAsked) {
+  const Text keyword = "故宫博物院讣告：耿宝昌逝世";
+  answers_[EngineUrl(profile_, "bing", keyword)] = {kBingChallenge, 200, ""};
+  // Sogou: an off-site result first, then the site's article.
+  Page(EngineUrl(profile_, "sogou", keyword),
+       SogouPage({{"https://other.test/a/1_1", "耿宝昌逝世"},
+                  {"https://news.test/a/7_8", "耿宝昌逝世，享年101岁"}}));
+  pages_["https://news.test/a/7_8"] = Layout1Article("耿宝昌逝世，享年101岁", "<p>正文内容很长</p>");
+  EXPECT_EQ(Collect(keyword), ArticleOutcome::kSaved);
+  EXPECT_EQ(requested_, (std::vector<Text>{EngineUrl(profile_, "bing", keyword),
+                                           EngineUrl(profile_, "sogou", keyword),
+                                           "https://news.test/a/7_8"}));
+
+  // Bing rests for the rest of the pass; Sogou's check (a redirect) and
+  // 360's page make every engine rest; the next keyword asks no one.
+  requested_.clear();
+  answers_[EngineUrl(profile_, "sogou", "二")] = {"", 302, "http://sogou.test/antispider/?from=x"};
+  Page(EngineUrl(profile_, "so360", "二"), "<html><title>访问异常页面</title></html>");
+  EXPECT_EQ(Collect("二"), ArticleOutcome::kNoResult);
+  EXPECT_EQ(Collect("三"), ArticleOutcome::kNoResult);
+  EXPECT_EQ(requested_, (std::vector<Text>{EngineUrl(profile_, "sogou", "二"),
+                                           EngineUrl(profile_, "so360", "二")}));
+  EXPECT_EQ(window_.Log(),
+            "搜索引擎要求验证：必应，本次不再使用\r\n"
+            "耿宝昌逝世，享年101岁====采集完成！\r\n"
+            "搜索引擎要求验证：搜狗，本次不再使用\r\n"
+            "搜索引擎要求验证：360搜索，本次不再使用\r\n"
+            "未采集“二”：所有搜索引擎都要求验证\r\n"
+            "未采集“三”：所有搜索引擎都要求验证\r\n");
+}
+
+TEST_F(CurrentSearchTest, EveryKeywordWithoutAnArticleGetsItsReason) {
+  struct Case {
+    const char* what;
+    Text bing;     // Bing's page ("" fails)
+    Text article;  // the page at https://news.test/a/1_2 ("" fails)
+    Text reason;
+  };
+  const Text related = BingPage({{"https://news.test/a/1_2", "春运首日客流创新高"}});
+  const Case cases[] = {
+      {"every engine failed", "", "", "搜索请求失败"},
+      {"a page without results", BingPage({}), "", "搜索无结果"},
+      {"results of other sites and the site's other pages",
+       BingPage({{"https://other.test/a/1_2", "春运首日客流创新高"}, {"https://news.test/news/1.html", "春运首日"}}),
+       "", "搜索结果中没有该网站的文章"},
+      {"the site's article about something else",
+       BingPage({{"https://news.test/a/1_2", "2026年_百度百科"}}), "", "搜索结果与关键词无关"},
+      {"the article page did not come", related, "", "文章页面下载失败"},
+      {"a page of no layout the extractor finds nothing in", related, "<html><nav>首页</nav></html>",
+       "文章页面中找不到正文"},
+      {"a body under the minimum", related, Layout1Article("春运", "<p>短</p>"), "正文太短"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    pages_.clear();
+    window_.texts[Control::编辑框1].clear();
+    if (!c.bing.empty()) Page(EngineUrl(profile_, "bing", "春运首日"), c.bing);
+    if (!c.article.empty()) pages_["https://news.test/a/1_2"] = c.article;
+    const ArticleOutcome outcome = Collect("春运首日");
+    EXPECT_EQ(outcome, c.article.empty() && c.reason != "文章页面下载失败" ? ArticleOutcome::kNoResult
+                                                                          : ArticleOutcome::kRejected);
+    EXPECT_EQ(window_.Log(), "未采集“春运首日”：" + c.reason + "\r\n");
+  }
+}
+
+TEST_F(CurrentSearchTest, SitesAreTriedInTurnAndAMissingEndMarkerGoesToTheExtractor) {
+  profile_.search.sites = {{"first.test", ""}, {"news.test", "^/a/\\d+_\\d+"}};
+  // The first site has no result anywhere; on the second, the layout is
+  // recognised but the page lost its end marker.
+  Page(EngineUrl(profile_, "bing", "春运", "news.test"),
+       BingPage({{"https://news.test/a/3_4", "春运开始"}}));
+  pages_["https://news.test/a/3_4"] = core::GbkToUtf8(
+      "<html><script>var a = {title: \"春运开始了\"};</script><article class=\"article\" id=\"mp-editor\">"
+      "<p>第一段，记者今天在车站看到，旅客们排队进站，秩序井然。</p>"
+      "<p>第二段，铁路部门表示，今年春运预计发送旅客人数再创新高。</p></article></html>");
+  EXPECT_EQ(Collect("春运"), ArticleOutcome::kSaved);
+  EXPECT_EQ(requested_, (std::vector<Text>{EngineUrl(profile_, "bing", "春运", "first.test"),
+                                           EngineUrl(profile_, "sogou", "春运", "first.test"),
+                                           EngineUrl(profile_, "so360", "春运", "first.test"),
+                                           EngineUrl(profile_, "bing", "春运", "news.test"),
+                                           "https://news.test/a/3_4"}));
+  EXPECT_EQ(FileContent("春运开始了.txt"),
+            "第一段，记者今天在车站看到，旅客们排队进站，秩序井然。\r\n"
+            "第二段，铁路部门表示，今年春运预计发送旅客人数再创新高。");
+  EXPECT_EQ(window_.Log(), "春运开始了====采集完成！\r\n");
+}
+
+TEST_F(CurrentSearchTest, AStopDuringThePacingWaitAsksNoEngine) {
+  profile_.search.intervalSeconds = 3;
+  std::vector<std::int64_t> waits;
+  bool stop = false;
+  SearchSession paced({[] { return std::int64_t(0); },
+                       [&](std::int64_t ms) {
+                         waits.push_back(ms);
+                         return !stop;
+                       }});
+  CollectorContext context{window_, safePoints_, fetchers_, folder_, profile_, paced};
+  EXPECT_EQ(CollectArticle("一", context), ArticleOutcome::kNoResult);  // no wait for the first
+  EXPECT_TRUE(waits.empty());
+  requested_.clear();
+  stop = true;
+  EXPECT_EQ(CollectArticle("二", context), ArticleOutcome::kStopped);
+  EXPECT_EQ(waits, std::vector<std::int64_t>{3000});
+  EXPECT_TRUE(requested_.empty());
+  EXPECT_EQ(window_.Log(), "未采集“一”：搜索请求失败\r\n");
 }
 
 TEST(ArticleTally, CountsKeywordsSavedAndFailedForTheSummary) {

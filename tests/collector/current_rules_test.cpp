@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "collector/content_cleaning.h"
+#include "collector/result_page.h"
 #include "collector/search_results.h"
 #include "core/encoding.h"
 
@@ -9,7 +10,7 @@ namespace collector {
 namespace {
 
 TEST(CurrentRules, ResultLinkIsUnwrapped) {
-  const sources::SearchRules& bing = sources::Current().search;
+  const sources::Engine& bing = *sources::FindEngine(sources::Current().search, "bing");
   // base64url of "https://www.sohu.com/a/1_2?x=1&y=2"
   const Text wrapped =
       "https://www.bing.com/ck/a?!&amp;&amp;p=abc&amp;u=a1aHR0cHM6Ly93d3cuc29odS5jb20vYS8xXzI_eD0xJnk9Mg&amp;ntb=1";
@@ -28,8 +29,11 @@ TEST(CurrentRules, ResultLinkIsUnwrapped) {
        "https://www.bing.com/ck/a?u=a1@@&ntb=1"},
       {"no result block", "<li class=\"b_ad\"><h2><a href=\"https://ad/\">", ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(FirstResultLink(c.page, bing), c.link) << c.what;
-  EXPECT_EQ(SearchUrl(SearchAddress(bing), "中 a"),
+  for (const Case& c : cases) {
+    const std::vector<SearchResult> results = ReadResults(c.page, bing);
+    EXPECT_EQ(results.empty() ? Text() : results[0].link, c.link) << c.what;
+  }
+  EXPECT_EQ(SearchUrl(SearchAddress(bing, "www.sohu.com"), "中 a"),
             "https://cn.bing.com/search?q=site%3Awww.sohu.com+%E4%B8%AD%20a");
 }
 

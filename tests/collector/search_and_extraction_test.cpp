@@ -6,20 +6,12 @@
 namespace collector {
 namespace {
 
-// The classic search address with its host and news site replaced, as a
-// settings file moves them.
-Text ClassicAddressOn(const Text& host, const Text& site) {
-  sources::SearchRules rules = sources::Classic().search;
-  rules.address = sources::ReplaceHost(rules.address, host);
-  rules.site = site;
-  return SearchAddress(rules);
-}
-
 TEST(SearchResults, UrlFromSettingsAndKeyword) {
-  const Text prefix = ClassicAddressOn("www.baidu.com", "news.sohu.com");
+  sources::Engine classic = sources::Classic().search.engines[0];
+  const Text prefix = SearchAddress(classic, "news.sohu.com");
   EXPECT_EQ(prefix, "https://www.baidu.com/s?wd=site%3Anews.sohu.com%20");
-  EXPECT_EQ(ClassicAddressOn("127.0.0.1:8443", "news.test"),
-            "https://127.0.0.1:8443/s?wd=site%3Anews.test%20");
+  classic.address = sources::ReplaceHost(classic.address, "127.0.0.1:8443");
+  EXPECT_EQ(SearchAddress(classic, "news.test"), "https://127.0.0.1:8443/s?wd=site%3Anews.test%20");
   EXPECT_EQ(SearchUrl(prefix, "中 a/b_c~"),
             prefix + "%E4%B8%AD%20a%2Fb%5Fc%7E");
   EXPECT_EQ(SearchUrl(prefix, ""), prefix);  // the site alone
@@ -48,7 +40,7 @@ TEST(SearchResults, FirstResultLinkNeedsBothMarkersByteForByte) {
       {"no block end", head + "<a href = \"http://x/1\">", ""},
       {"failed fetch", "", ""},
   };
-  for (const auto& c : cases) EXPECT_EQ(FirstResultLink(c.page, sources::Classic().search), c.link) << c.what;
+  for (const auto& c : cases) EXPECT_EQ(FirstResultLink(c.page, sources::Classic().search.engines[0]), c.link) << c.what;
 }
 
 TEST(ArticleExtraction, PageBytesArePercentDecodedUtf8UpToTheFirstZero) {

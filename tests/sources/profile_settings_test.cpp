@@ -26,8 +26,10 @@ TEST(Profiles, HostsReplaceOnlyHostAndPort) {
   EXPECT_EQ(p.hotPages[0].address, "https://127.0.0.1:82/api/board?platform=wise&tab=realtime");
   EXPECT_EQ(p.hotPages[1].address, "https://127.0.0.1:83/top/summary?cate=realtimehot");
   EXPECT_EQ(p.visitor.address, "https://127.0.0.1:84/visitor/genvisitor2");
-  EXPECT_EQ(p.search.address, "https://127.0.0.1:85/search?q=site%3A{site}+{keyword}");
-  EXPECT_EQ(p.search.site, "news.test");
+  // "search" is the first engine's host (Bing's)
+  EXPECT_EQ(p.search.engines[0].address, "https://127.0.0.1:85/search?q=site%3A{site}+{keyword}");
+  EXPECT_EQ(p.search.sites[0].host, "news.test");
+  EXPECT_EQ(p.search.sites[0].articlePath, sources::Current().search.sites[0].articlePath);
   EXPECT_EQ(sources::ReplaceHost("http://h?q=1", "x:1"), "http://x:1?q=1");
   EXPECT_EQ(sources::ReplaceHost("https://h", "x"), "https://x");
 }
@@ -40,10 +42,12 @@ TEST(Profiles, CommandLineWinsAndUnknownNamesFallBack) {
     size_t problems;
   };
   const Case cases[] = {
-      {"", "", "classic", 0},
+      {"", "", "current", 0},
+      {"[sources]\nprofile=classic\n", "", "classic", 0},
       {"[sources]\nprofile=current\n", "", "current", 0},
       {"[sources]\nprofile=current\n", "classic", "classic", 0},
-      {"[sources]\nprofile=latest\n", "", "classic", 1},
+      {"[sources]\nprofile=latest\n", "", "current", 1},
+      {"[sources]\nprofile=latest\n", "classic", "classic", 1},
       {"[sources]\nprofile=latest\n", "current", "current", 1},
   };
   for (const Case& c : cases) {
@@ -81,7 +85,9 @@ TEST(Profiles, SettingsKeysOverrideOneFieldEach) {
       {"[hotsearch]\nunescape=xml\n", "settings.ini 第2行的值 xml 无效，使用默认值",
        [](const Profile& p) { return p.hotPages[1].unescape == sources::Unescape::kNone; }},
       {"[search]\naddress=ftp://x/{keyword}\n", "settings.ini 第2行的地址 ftp://x/{keyword} 无效，使用默认值",
-       [](const Profile& p) { return p.search.address == sources::Classic().search.address; }},
+       [](const Profile& p) {
+         return p.search.engines[0].address == sources::Classic().search.engines[0].address;
+       }},
       {"[search]\nsort=date\n", "settings.ini 第2行的键 sort 未知，使用默认值",
        [](const Profile&) { return true; }},
       {"[article]\nfallback=on\nblanks=collapse\nlayout1.title2=<h1>{title}</h1>\n", "",
@@ -102,7 +108,7 @@ TEST(Profiles, SettingsKeysOverrideOneFieldEach) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.content);
     TextArray problems;
-    const Profile p = Load(c.content, problems);
+    const Profile p = Load(c.content, problems, "classic");
     if (*c.problem) {
       ASSERT_EQ(problems.size(), 1u);
       EXPECT_EQ(problems[0], c.problem);
@@ -155,7 +161,79 @@ TEST(Profiles, OversizedSettingsFileIsOneProblem) {
   const Profile p = Load(huge, problems);
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_NE(problems[0].find("settings.ini"), Text::npos);
-  EXPECT_EQ(p.name, "classic");
+  EXPECT_EQ(p.name, "current");
+}
+
+// The engines, their order, the sites and the pacing as settings.ini gives
+// them; a bad line is one problem and leaves the profile's value.
+TEST(Profiles, SearchEnginesAndSitesFromSettings) {
+  struct Case {
+    const char* content;
+    const char* problem;  // "" for none
+    bool (*check)(const Profile&);
+  };
+  const Case cases[] = {
+      {"", "",
+       [](const Profile& p) {
+         return p.search.order == TextArray{"bing", "sogou", "so360"} && p.search.intervalSeconds == 3 &&
+                p.search.sites.size() == 1 && p.search.sites[0].host == "www.sohu.com";
+       }},
+      {"[search]\nengines=so360, bing\ninterval=0\nrelevance=50\n", "",
+       [](const Profile& p) {
+         return p.search.order == TextArray{"so360", "bing"} && p.search.intervalSeconds == 0 &&
+                p.search.relevancePercent == 50;
+       }},
+      {"[search]\nengines=bing,google\n", "settings.ini 第2行的搜索引擎 google 未知，使用默认值",
+       [](const Profile& p) { return p.search.order.size() == 3; }},
+      {"[search]\nengines=bing,bing\n", "settings.ini 第2行的值 bing,bing 无效，使用默认值",
+       [](const Profile& p) { return p.search.order.size() == 3; }},
+      {"[search]\ninterval=-1\n", "settings.ini 第2行的值 -1 无效，使用默认值",
+       [](const Profile& p) { return p.search.intervalSeconds == 3; }},
+      // a known site keeps its article path; the section of a site may come
+      // before the list that names it
+      {"[site.news.test]\narticle=^/n/\\d+\n[search]\nsites=news.test, www.sohu.com\n", "",
+       [](const Profile& p) {
+         return p.search.sites.size() == 2 && p.search.sites[0].host == "news.test" &&
+                p.search.sites[0].articlePath == "^/n/\\d+" &&
+                p.search.sites[1].articlePath == sources::Current().search.sites[0].articlePath;
+       }},
+      {"[site.other.test]\narticle=x\n", "settings.ini 第2行的站点 other.test 不在 [search] sites 中，使用默认值",
+       [](const Profile&) { return true; }},
+      {"[search]\nsites=a b\n", "settings.ini 第2行的值 a b 无效，使用默认值",
+       [](const Profile& p) { return p.search.sites[0].host == "www.sohu.com"; }},
+      {"[sogou]\naddress=https://s.test/web?q={keyword}\nblock=div.res\nverifystatus=302,303\n"
+       "verifymarkers=a|b\n",
+       "",
+       [](const Profile& p) {
+         const sources::Engine& e = *sources::FindEngine(p.search, "sogou");
+         return e.address == "https://s.test/web?q={keyword}" && e.block == "div.res" &&
+                e.verification.statuses == std::vector<int>{302, 303} &&
+                e.verification.markers == TextArray{"a", "b"};
+       }},
+      {"[bing]\nblock=li<script>\n", "settings.ini 第2行的值 li<script> 无效，使用默认值",
+       [](const Profile& p) { return sources::FindEngine(p.search, "bing")->block == "li.b_algo"; }},
+      // "search" is Bing's host unless "bing" says otherwise
+      {"[hosts]\nsearch=127.0.0.1:1\nso360=127.0.0.1:3\n", "",
+       [](const Profile& p) {
+         return sources::FindEngine(p.search, "bing")->address == "https://127.0.0.1:1/search?q=site%3A{site}+{keyword}" &&
+                sources::FindEngine(p.search, "so360")->address == "https://127.0.0.1:3/s?q=site%3A{site}+{keyword}" &&
+                sources::FindEngine(p.search, "sogou")->address == sources::FindEngine(sources::Current().search, "sogou")->address;
+       }},
+      {"[hosts]\nsearch=127.0.0.1:1\nbing=127.0.0.1:2\n", "",
+       [](const Profile& p) { return core::StartsWith(p.search.engines[0].address, "https://127.0.0.1:2/"); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.content);
+    TextArray problems;
+    const Profile p = Load(c.content, problems);
+    if (*c.problem) {
+      ASSERT_EQ(problems.size(), 1u);
+      EXPECT_EQ(problems[0], c.problem);
+    } else {
+      EXPECT_TRUE(problems.empty()) << problems[0];
+    }
+    EXPECT_TRUE(c.check(p));
+  }
 }
 
 }  // namespace

@@ -81,10 +81,29 @@ TEST(SettingsExample, ReadsWithoutASettingsLineAsShippedAndWithEveryKeyOn) {
   EXPECT_EQ(p.visitor.body, d.visitor.body);
   EXPECT_EQ(p.visitor.headers, d.visitor.headers);
   EXPECT_EQ(p.visitor.wallMarker, d.visitor.wallMarker);
-  EXPECT_EQ(p.search.address, d.search.address);
-  EXPECT_EQ(p.search.site, d.search.site);
-  EXPECT_EQ(p.search.headers, d.search.headers);
-  EXPECT_EQ(p.search.charset, d.search.charset);
+  EXPECT_EQ(p.search.order, d.search.order);
+  EXPECT_EQ(p.search.intervalSeconds, d.search.intervalSeconds);
+  EXPECT_EQ(p.search.relevancePercent, d.search.relevancePercent);
+  ASSERT_EQ(p.search.sites.size(), d.search.sites.size());
+  EXPECT_EQ(p.search.sites[0].host, d.search.sites[0].host);
+  EXPECT_EQ(p.search.sites[0].articlePath, d.search.sites[0].articlePath);
+  for (const char* name : {"bing", "sogou", "so360"}) {
+    SCOPED_TRACE(name);
+    const sources::Engine& e = *sources::FindEngine(p.search, name);
+    const sources::Engine& de = *sources::FindEngine(d.search, name);
+    EXPECT_EQ(e.label, de.label);
+    EXPECT_EQ(e.address, de.address);
+    EXPECT_EQ(e.block, de.block);
+    EXPECT_EQ(e.link.selector, de.link.selector);
+    EXPECT_EQ(e.link.attribute, de.link.attribute);
+    EXPECT_EQ(e.title.selector, de.title.selector);
+    EXPECT_EQ(e.snippet.selector, de.snippet.selector);
+    EXPECT_EQ(e.verification.statuses, de.verification.statuses);
+    EXPECT_EQ(e.verification.redirect, de.verification.redirect);
+    EXPECT_EQ(e.verification.markers, de.verification.markers);
+    EXPECT_EQ(e.verification.resultsMarker, de.verification.resultsMarker);
+  }
+  EXPECT_EQ(sources::FindEngine(p.search, "bing")->headers, sources::FindEngine(d.search, "bing")->headers);
   EXPECT_EQ(p.article.headers, d.article.headers);
   EXPECT_EQ(p.article.removed, d.article.removed);
   EXPECT_EQ(p.article.removePattern, d.article.removePattern);
