@@ -239,7 +239,7 @@ def bing_link(target):
             "&hsh=4&fclid=1f2e3d4c&u=a1%s&ntb=1" % code)
 
 
-def bing_result_page(keyword, link, title):
+def bing_result_page(keyword, link, title, snippet=None):
     """Bing's answer with `link` as the first result. An ad block comes before
     it, and the result's site icon links elsewhere: the link is the one in the
     result's h2. Attribute values escape "&" as &amp;."""
@@ -255,7 +255,7 @@ def bing_result_page(keyword, link, title):
             '<div class="b_caption"><p class="b_lineclamp2">%s ...</p></div></li>'
             '<li class="b_algo" iid="SERP.5120"><h2><a target="_blank" href="https://other.demo/2" '
             'h="ID=SERP,5120.1">第二条结果</a></h2></li></ol></main></div></body></html>'
-            % (keyword, NEWS_SITE, attr, title, keyword))
+            % (keyword, NEWS_SITE, attr, title, keyword if snippet is None else snippet))
 
 
 def bing_no_result_page():
@@ -416,8 +416,8 @@ def current_answers(http_port, https_port, first_valid_pass=1, wall_status=200):
     # A keyword without a page of its own gets Bing's empty answer.
     a["/search"] = utf8_page(bing_no_result_page())
 
-    def result(keyword, link, title):
-        a[bing_target(keyword)] = utf8_page(bing_result_page(keyword, link, title))
+    def result(keyword, link, title, snippet=None):
+        a[bing_target(keyword)] = utf8_page(bing_result_page(keyword, link, title, snippet))
 
     # 1: today's markup with both pictures: protocol-relative, and lazy with data-src.
     result(BOARD_KEYWORDS[0], bing_link(http + "/a/500101_120"), "嫦娥七号成功着陆月球南极")
@@ -449,7 +449,7 @@ def current_answers(http_port, https_port, first_valid_pass=1, wall_status=200):
 
     # An article of the site about something else: passed over, and the
     # keyword's log line says so.
-    result(BOARD_KEYWORDS[3], http + "/a/500109_130", "2026年_百度百科")
+    result(BOARD_KEYWORDS[3], http + "/a/500109_130", "2026年_百度百科", "2026年是星期四开始的平年")
 
     # 4: the keyword with an entity on the summary page.
     result("R&B音乐节官宣阵容", bing_link(https + "/a/500104_122"), "R&B音乐节官宣首批阵容")
