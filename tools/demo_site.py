@@ -399,13 +399,17 @@ SUMMARY_KEYWORDS_HTML = ["R&amp;B音乐节官宣阵容", "滑雪场客流大增"
 SUMMARY_AD = "某品牌新品首发"
 
 
-def current_answers(http_port, https_port, first_valid_pass=1, wall_status=200):
+def current_answers(http_port, https_port, first_valid_pass=1, wall_status=200, news=None):
     """The answers of today's sites. The summary page takes visitor passes
     numbered `first_valid_pass` and later: by default the first cookie the
     program gets is refused, so a pass shows the renewal. Refused requests get
-    the visitor page with `wall_status`."""
-    http = "http://127.0.0.1:%d" % http_port
-    https = "https://127.0.0.1:%d" % https_port
+    the visitor page with `wall_status`. With `news` (an origin such as
+    "https://www.sohu.com") the results link to the articles there, as a
+    proxy standing in for the real site serves them, and the searches are
+    restricted to its host."""
+    http = news or "http://127.0.0.1:%d" % http_port
+    https = news or "https://127.0.0.1:%d" % https_port
+    searched = news.split("://")[1] if news else CURRENT_SITE
     a = {}
     a[BOARD_TARGET] = answer(board_json(BOARD_KEYWORDS, BOARD_PINNED).encode("utf-8"),
                              "application/json;charset=UTF-8")
@@ -417,7 +421,7 @@ def current_answers(http_port, https_port, first_valid_pass=1, wall_status=200):
     a["/search"] = utf8_page(bing_no_result_page())
 
     def result(keyword, link, title, snippet=None):
-        a[bing_target(keyword)] = utf8_page(bing_result_page(keyword, link, title, snippet))
+        a[bing_target(keyword, searched)] = utf8_page(bing_result_page(keyword, link, title, snippet))
 
     # 1: today's markup with both pictures: protocol-relative, and lazy with data-src.
     result(BOARD_KEYWORDS[0], bing_link(http + "/a/500101_120"), "嫦娥七号成功着陆月球南极")

@@ -674,6 +674,26 @@ def real_site_answers():
         "www.sohu.com/a/500101_120": site.utf8_page(page),
         "p1.itc.cn/lander.png": site.answer(site.png(60, 40, (150, 150, 160)), "image/png"),
     }
+# Today's sites under their real names, as the proxy stands in for them.
+REAL_NEWS_SITE = "www.sohu.com"
+NEWS = "http://" + REAL_NEWS_SITE
+REAL_HOSTS = {"/": "www.baidu.com", site.BOARD_TARGET: "top.baidu.com",
+              site.VISITOR_TARGET: "passport.weibo.com", site.SUMMARY_TARGET: "s.weibo.com"}
+
+
+def real_host_answers(answers):
+    """The demo's answers keyed by the real host each one stands for; the
+    articles answer for any host (the results link to www.sohu.com), the
+    pictures stay on 127.0.0.1."""
+    out = {}
+    for key, value in answers.items():
+        if key in REAL_HOSTS:
+            out[REAL_HOSTS[key] + key] = value
+        elif key.startswith("/search"):
+            out["cn.bing.com" + key.replace("site%3A" + site.NEWS_SITE, "site%3Awww.sohu.com")] = value
+        else:
+            out[key] = value
+    return out
 
 
 # The default profile against its real addresses, settings.ini holding only
@@ -696,6 +716,64 @@ def current_profile_through_the_proxy(server, base, exe):
         expect((host, method) in seen, "%s %s through the proxy: %r" % (method, host, seen))
     expect_eq(run.files(), sorted([PROXY_KEYWORD + ".txt", "pic"]), "article files (log %r)" % log)
     expect_eq(run.read("pic/lander.png"), site.png(60, 40, (150, 150, 160)), "picture bytes")
+
+
+def sogou_page(hits):
+    """Sogou's web results: the target of each block in its data-url."""
+    blocks = "".join(
+        '<div class="vrwrap" id="sogou_vr_30000000_wrap_%d"><h3 class="vr-title"><a name="dttl" '
+        'href="/link?url=opaque%d">%s</a></h3><div class="fz-mid space-txt">%s</div>'
+        '<div class="r-sech" style="display:none" data-url="%s"></div></div>' % (i, i, title, snippet, link)
+        for i, (link, title, snippet) in enumerate(hits))
+    return "<!DOCTYPE html><html><head><title>搜狗搜索</title></head><body>%s</body></html>" % blocks
+
+
+def sogou_key(keyword):
+    return "www.sogou.com/web?query=site%3A" + REAL_NEWS_SITE + "+" + site.percent_encoded(keyword)
+
+
+BING_CHALLENGE = ('<!DOCTYPE html><html><head><title>q - Search</title></head><body>'
+                  '<div class="captcha_header">One last step</div><div id="turnstile-widget"></div>'
+                  '<script>var CfConfig={verify:"/challenge/verify?partner=x"};</script></body></html>')
+
+
+@case
+def engines_in_turn_through_the_proxy(server, base, exe):
+    """Only the proxy in settings.ini: Bing answers the first search with its
+    challenge and rests; Sogou is asked for the same keyword, its first result
+    off the site is passed over; a result about something else is logged with
+    its reason; every other keyword gets its reason line too."""
+    first, second = site.BOARD_KEYWORDS[0], site.BOARD_KEYWORDS[1]
+    a = dict(DATE_ANSWER)
+    a.update(site.current_answers(server.http, server.https, 0, news=NEWS))
+    a = real_host_answers(a)
+    a["cn.bing.com/search"] = site.utf8_page(BING_CHALLENGE)
+    for key in [k for k in a if k.startswith("cn.bing.com/search?")]:
+        del a[key]
+    a[sogou_key(first)] = site.utf8_page(sogou_page([
+        ("https://m.other-news.cn/a/500101_120", first, "转载"),
+        (NEWS + "/a/500101_120", "嫦娥七号成功着陆月球南极", first + " 着陆器在月球南极成功着陆")]))
+    a[sogou_key(second)] = site.utf8_page(sogou_page([
+        (NEWS + "/a/500109_130", "2026年_百度百科", "2026年是星期四开始的平年")]))
+    server.script(a)
+    run = Run(base, "engines", exe, server, settings="[network]\r\nproxy=127.0.0.1:%d\r\n" % server.proxy)
+    log = run.run("--title=original")
+    expect_eq([line for line in log if line.startswith("搜索引擎要求验证")], ["搜索引擎要求验证：必应，本次不再使用"],
+              "one verification line, naming the engine")
+    entries = server.log()
+    gets = [(e["host"], e["line"].split(" ")[1]) for e in entries if e["line"].startswith("GET ")]
+    expect_eq(len([h for h, _ in gets if h == "cn.bing.com"]), 1, "Bing asked once, then it rests: %r" % gets)
+    expect(any(h == "www.sogou.com" and site.percent_encoded(first) in t for h, t in gets),
+           "Sogou asked for the same keyword: %r" % gets)
+    lines = [e["line"] for e in entries if e["port"] == "proxy"]
+    expect(not any("other-news" in l for l in lines), "the off-site result is not fetched: %r" % lines)
+    expect(not any("500109_130" in l for l in lines), "the unrelated result is not fetched: %r" % lines)
+    expect_eq(run.files(), ["嫦娥七号成功着陆月球南极.txt"], "the article Sogou found")
+    expect("未采集“%s”：搜索结果与关键词无关" % second in log, "the unrelated page's reason: %r" % log)
+    missed = [line for line in log if line.startswith("未采集")]
+    expect_eq(len(missed), len(CURRENT_KEYWORDS) - 1, "a reason line for every other keyword: %r" % log)
+    expect_eq(log[-2:], ["本次采集：关键词%d个，保存文章1篇，失败%d篇" % (len(CURRENT_KEYWORDS), len(CURRENT_KEYWORDS) - 1),
+                         DONE], "summary as before")
 
 
 @case
