@@ -276,4 +276,29 @@ TEST(PassRunner, ExchangeResultIsHeldWhilePaused) {
   EXPECT_TRUE(usedResult.load());
 }
 
+// The pacing wait between two searches: a pause holds it at a safe point
+// (the window sees the worker held), continue lets it end, and a stop ends
+// it early with false, however long it was to last.
+TEST(PassWaitClock, PauseHoldsTheWaitAndStopEndsIt) {
+  PassControl paused;
+  const collector::PassClock clock = app::PassWaitClock(paused);
+  EXPECT_TRUE(clock.wait(0));
+  ASSERT_TRUE(paused.Pause());
+  std::atomic<int> result{-1};
+  std::thread waiting([&] { result = clock.wait(1) ? 1 : 0; });
+  EXPECT_TRUE(paused.WaitUntilHeld(kLong));
+  EXPECT_EQ(result, -1);  // held while paused
+  ASSERT_TRUE(paused.Continue());
+  waiting.join();
+  EXPECT_EQ(result, 1);
+
+  PassControl stopped;
+  const collector::PassClock long_wait = app::PassWaitClock(stopped);
+  std::atomic<int> ended{-1};
+  std::thread hour([&] { ended = long_wait.wait(3600 * 1000) ? 1 : 0; });
+  ASSERT_TRUE(stopped.Stop());
+  hour.join();
+  EXPECT_EQ(ended, 0);
+}
+
 }  // namespace
