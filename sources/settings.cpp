@@ -34,7 +34,7 @@ constexpr std::string_view kWrittenLf = "\\n";
 constexpr size_t kMaxPortDigits = 5;
 constexpr int kMaxPort = 65535;
 constexpr size_t kMaxHostLength = 253;
-// The numbers a key takes are one or two digits.
+// The numbers a key takes have up to four digits (an interval in seconds).
 constexpr size_t kMaxNumberDigits = 4;
 
 bool IsHostChar(char c) {

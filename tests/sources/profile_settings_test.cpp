@@ -139,9 +139,10 @@ TEST(Profiles, HeaderValuesWithWrittenLineBreaks) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.value);
     TextArray problems;
-    const Profile p = Load("[search]\nheaders=" + Text(c.value) + "\n", problems);
+    const Profile p = Load("[search]\nheaders=" + Text(c.value) + "\n", problems, "classic");
     EXPECT_EQ(problems.size(), *c.headers ? 0u : 1u);
-    EXPECT_EQ(p.search.headers, *c.headers ? Text(c.headers) : sources::Classic().search.headers);
+    EXPECT_EQ(p.search.engines[0].headers,
+              *c.headers ? Text(c.headers) : sources::Classic().search.engines[0].headers);
   }
 }
 
