@@ -95,7 +95,8 @@ TEST_F(AutoRunTest, OnePassAgainstTheTestServer) {
   // The hot-search page is https on a port that refuses, the search too:
   // the pass goes on without them.
   const Text settings = "[hosts]\r\ndate=" + server_.http() + "\r\nhotlist=" + server_.http() +
-                        "\r\nhotsearch=127.0.0.1:1\r\nsearch=127.0.0.1:1\r\nnewssite=bad host\r\n";
+                        "\r\nhotsearch=127.0.0.1:1\r\nsearch=127.0.0.1:1\r\nnewssite=bad host\r\n"
+                        "[sources]\r\nprofile=classic\r\n";
   ASSERT_TRUE(core::WriteWholeFile(In("settings.ini"), settings));
   ASSERT_TRUE(core::WriteWholeFile(In("历史关键词库.txt"), "乙新闻旧"));
 
@@ -145,7 +146,7 @@ TEST_F(AutoRunTest, ClassicPassWithoutKeywordsHints) {
   changed.body = "<html>gone</html>";
   ASSERT_TRUE(server_.Script("/buzz", changed));
   const Text settings = "[hosts]\r\ndate=" + server_.http() + "\r\nhotlist=" + server_.http() +
-                        "\r\nhotsearch=127.0.0.1:1\r\n";
+                        "\r\nhotsearch=127.0.0.1:1\r\n[sources]\r\nprofile=classic\r\n";
   ASSERT_TRUE(core::WriteWholeFile(In("settings.ini"), settings));
   const RunResult run = RunProgram(dir_, L"--auto");
   EXPECT_EQ(run.exitCode, 0u) << run.err;
