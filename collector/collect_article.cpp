@@ -42,7 +42,6 @@ TitleMode ReadTitleMode(core::WindowOps& window) {
   return TitleMode::kTitle;
 }
 
-// Checks, names, writes and logs the cleaned article.
 // Checks, names, writes and logs the cleaned article; `miss` says why
 // nothing was written when the article was rejected.
 ArticleOutcome SaveArticle(const Text& keyword, const Text& title, const Text& body,
