@@ -161,12 +161,6 @@ constexpr std::string_view kDiscussionNames[] = {"comment", "reply", "replies", 
                                                  "discuss", "pinglun", "remark", "forum"};
 // Class and id words of the element that holds a page's headline.
 constexpr std::string_view kTitleNames[] = {"title", "headline", "heading", "biaoti"};
-// Names that mark an image source as a stand-in until a script loads the real one.
-constexpr std::string_view kPlaceholderNames[] = {"blank", "placeholder", "loading", "lazy",
-                                                  "spacer", "grey.gif", "pixel", "transparent"};
-// Where lazy-loading scripts keep the real source of a stand-in image.
-constexpr const char* kLazySourceAttributes[] = {"data-src", "data-original", "data-lazy-src",
-                                                 "data-actualsrc", "data-url", "original", "file"};
 
 // The whole text of a heading that opens readers' discussion, lower-case with
 // digits, blanks and punctuation left out ("3 Comments:" reads "comments").

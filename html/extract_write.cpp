@@ -6,23 +6,13 @@
 #include "core/text.h"
 #include "html/extract_measure.h"
 #include "html/extract_tuning.h"
+#include "html/picture_source.h"
 
 namespace html::extraction {
 namespace {
 
-bool IsPlaceholderSource(std::string_view src) {
-  if (src.empty() || src.rfind("data:", 0) == 0) return true;
-  return NamesMatch(Lower(src), kPlaceholderNames);
-}
-
 std::string_view ImageSource(const Document& d, int n) {
-  const std::string_view src = d.Attribute(n, "src");
-  if (!IsPlaceholderSource(src)) return src;
-  for (const char* name : kLazySourceAttributes) {
-    const std::string_view lazy = d.Attribute(n, name);
-    if (!lazy.empty() && lazy.rfind("data:", 0) != 0) return lazy;
-  }
-  return src.rfind("data:", 0) == 0 ? std::string_view() : src;
+  return PictureSource([&](std::string_view name) { return d.Attribute(n, name); });
 }
 
 class ParagraphWriter {
