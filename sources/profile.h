@@ -28,6 +28,11 @@ struct CleaningRules {
   BlankRule blanks = BlankRule::kRemove;
   // Character references decoded ("R&amp;B" gives "R&B"), not deleted.
   bool decodeEntities = false;
+  // Pictures as today's sites serve them: the address read from the tag's
+  // lazy-loading attributes when src is a placeholder, decrypted with the
+  // site's key when encrypted; a local copy named after a wrapped address's
+  // inner one and given an extension from its Content-Type when it has none.
+  bool servedPictures = false;
 };
 
 // How a result link that points at the engine's own redirect is unwrapped.
@@ -127,10 +132,14 @@ struct Engine {
 };
 
 // A news site searched for articles: its host, and the path an article has
-// there (a pattern over the path, "" for any path).
+// there (a pattern over the path, "" for any path). Its per-site data is read
+// from the settings section [site.<host>].
 struct NewsSite {
   Text host;
   Text articlePath;
+  // The 16-byte AES key the site's pages encrypt picture addresses under
+  // ("" when they do not).
+  Text imageKey;
 };
 
 struct SearchRules {

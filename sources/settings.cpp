@@ -183,17 +183,32 @@ class EntryApplier {
     return true;
   }
 
+  // [site.HOST]: the data of one site of the list.
   bool Site(const Text& host, const Text& k, const Text& v) {
-    for (NewsSite& site : p_.search.sites) {
-      if (site.host != host) continue;
-      if (k != "article") return UnknownKey(k);
-      Pattern path{site.articlePath};
+    NewsSite* site = nullptr;
+    for (NewsSite& known : p_.search.sites) {
+      if (known.host == host) site = &known;
+    }
+    if (!site) {
+      what_ = "的站点 " + host + " 不在 [search] sites 中";
+      return false;
+    }
+    if (k == "article") {
+      Pattern path{site->articlePath};
       if (!PatternText(v, true, path)) return false;
-      site.articlePath = path.text;
+      site->articlePath = path.text;
       return true;
     }
-    what_ = "的站点 " + host + " 不在 [search] sites 中";
-    return false;
+    if (k == "imagekey") {
+      // An AES-128 key is 16 bytes; empty says the site's pictures are plain.
+      if (!v.empty() && v.size() != 16) {
+        what_ = "的图片密钥 " + v + " 无效（应为16个字符）";
+        return false;
+      }
+      site->imageKey = v;
+      return true;
+    }
+    return UnknownKey(k);
   }
 
   // Steps of letters, digits, "-", "_", ".", "[", "]", blanks and commas.

@@ -200,6 +200,18 @@ TEST(Profiles, SearchEnginesAndSitesFromSettings) {
        }},
       {"[site.other.test]\narticle=x\n", "settings.ini 第2行的站点 other.test 不在 [search] sites 中，使用默认值",
        [](const Profile&) { return true; }},
+      // the picture key is the site's own: built in for the news site, read
+      // from its section, switched off when empty, refused unless 16 bytes
+      {"", "", [](const Profile& p) { return p.search.sites[0].imageKey == "www.sohu.com6666"; }},
+      {"[site.news.test]\nimagekey=0123456789abcdef\n[search]\nsites=news.test,www.sohu.com\n", "",
+       [](const Profile& p) {
+         return p.search.sites[0].imageKey == "0123456789abcdef" && p.search.sites[1].imageKey == "www.sohu.com6666";
+       }},
+      {"[site.www.sohu.com]\nimagekey=\n", "", [](const Profile& p) { return p.search.sites[0].imageKey.empty(); }},
+      {"[site.www.sohu.com]\nimagekey=short\n", "settings.ini 第2行的图片密钥 short 无效（应为16个字符），使用默认值",
+       [](const Profile& p) { return p.search.sites[0].imageKey == "www.sohu.com6666"; }},
+      {"[site.www.sohu.com]\npicturekey=x\n", "settings.ini 第2行的键 picturekey 未知，使用默认值",
+       [](const Profile&) { return true; }},
       {"[search]\nsites=a b\n", "settings.ini 第2行的值 a b 无效，使用默认值",
        [](const Profile& p) { return p.search.sites[0].host == "www.sohu.com"; }},
       {"[sogou]\naddress=https://s.test/web?q={keyword}\nblock=div.res\nverifystatus=302,303\n"

@@ -87,6 +87,7 @@ TEST(SettingsExample, ReadsWithoutASettingsLineAsShippedAndWithEveryKeyOn) {
   ASSERT_EQ(p.search.sites.size(), d.search.sites.size());
   EXPECT_EQ(p.search.sites[0].host, d.search.sites[0].host);
   EXPECT_EQ(p.search.sites[0].articlePath, d.search.sites[0].articlePath);
+  EXPECT_EQ(p.search.sites[0].imageKey, d.search.sites[0].imageKey);
   for (const char* name : {"bing", "sogou", "so360"}) {
     SCOPED_TRACE(name);
     const sources::Engine& e = *sources::FindEngine(p.search, name);
