@@ -11,7 +11,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 HOT_PACKAGES=(cmake make g++ googletest clang libclang-rt-14-dev g++-mingw-w64-i686-posix
   wine wine32:i386 libgnutls30:i386 xvfb xauth fonts-wqy-microhei fonts-wine imagemagick openssl
-  python3 x11-utils libpcre2-dev ccache nodejs)
+  python3 x11-utils libpcre2-dev libssl-dev ccache nodejs)
 
 log() { printf '== %s\n' "$*" >&2; }
 
