@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const sources::Profile profile = sources::BuildProfile(settings, "", problems);
   // At most one problem a line, or the one for an oversized file.
   if (problems.size() > size_t(std::count(p[0].begin(), p[0].end(), '\n') + 1)) __builtin_trap();
-  if (profile.hotPages.size() != 2 || profile.article.layouts.empty()) __builtin_trap();
+  if (profile.hotLists.size() < 2 || profile.hotOrder.empty() || profile.article.layouts.empty()) __builtin_trap();
 
   const core::Text json = core::JsonUnescape(p[1]);
   const core::Text html = core::HtmlUnescape(p[1]);

@@ -1,9 +1,11 @@
-// The hot keywords of a pass: both hot-list pages fetched, their keywords
-// pulled out by pattern, optionally filtered against the history file, shown
-// in the keyword box, and added to the history file.
+// The hot keywords of a pass: each hot list read from its first address that
+// yields keywords, the keywords pulled out by pattern, optionally filtered
+// against the history file, shown in the keyword box, and added to the
+// history file.
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "core/safe_points.h"
 #include "core/text.h"
@@ -31,14 +33,15 @@ struct HarvestSetup {
 // missing or unreadable.
 Text ReadHistoryKeywords(const Text& historyPath);
 
-// The keywords of one page by a hot page's rules (its pattern, options and
-// submatch), each followed by "\r\n". A match the exclude pattern finds
+// The keywords of one page by a hot page's rules (the part of the page they
+// are read from, its pattern, options and submatch), each followed by "\r\n". A match the exclude pattern finds
 // something in is left out (and not counted); an unescaped keyword has its
 // control characters made blanks and is trimmed, and is left out when nothing
 // remains. The filter box is read afresh for every keyword; when it is ticked
 // a keyword that occurs anywhere in `history` (as bytes, case and all) is
-// left out. Stops early, with what it has, when the pass is stopped.
-// `matches`, when given, receives the number of matches before filtering.
+// left out. The first `skip` keywords kept are left out too. Stops early,
+// with what it has, when the pass is stopped. `matches`, when given,
+// receives the number of matches before the history filter.
 Text KeywordsOfPage(const Text& page, const sources::HotPage& rules, const Text& history,
                     core::WindowOps& window, core::SafePoints& safePoints, int* matches = nullptr);
 
@@ -57,15 +60,54 @@ Text JoinKeywordLists(const core::TextArray& lists);
 // "热点页面为访客验证页：" + address.
 Text VisitorWallLogLine(const Text& url);
 
-// The whole harvest over the profile's hot pages, in order. `historyKeywords`
-// is reloaded from the file first and stays the state before this harvest.
-// A page that wants the visitor cookie is fetched with it, and one that is
-// still the visitor page after the renewal is named in one log line and gives
-// no keyword. The history file is replaced through a temporary file, so a
+// How one address of a hot list answered.
+enum class HotAnswer {
+  kKeywords,     // it gave keywords
+  kVisitorWall,  // still the visitor page after the cookie's renewal
+  kRefused,      // a status of 400 or more
+  kFailed,       // no answer, or an empty one
+  kNoKeywords,   // an answer without a keyword
+};
+
+// What a hot list gave in a pass, for the log's health lines.
+struct HotListHealth {
+  Text label;
+  int keywords = 0;  // before the history filter
+  int address = 0;   // the address they came from, 1 for the first; 0 when none gave any
+};
+
+// An address as the log names it: host and path, without scheme or query.
+Text ShortAddress(const Text& url);
+
+// "微博热搜 地址1失败（访客验证页）：s.weibo.com/top/summary\r\n"
+Text HotAddressFailedLine(const Text& label, int address, const Text& url, HotAnswer answer, int status);
+
+// "微博热搜改用地址3：m.weibo.cn/api/container/getIndex\r\n"
+Text HotFallbackLine(const Text& label, int address, const Text& url);
+
+// "热点榜 微博热搜：关键词51个（地址3）\r\n", or "...：没有关键词（所有地址都失败）".
+Text HotListHealthLine(const HotListHealth& health);
+
+// The keywords (lines) with each repeat left out, the first kept: two
+// keywords are the same when they differ only in blanks or in the case of
+// ASCII letters, as the lists of different sites write one topic.
+Text UniqueKeywords(const Text& keywords);
+
+// The whole harvest over the profile's hot lists, in order, each from its
+// addresses in turn until one gives keywords. `historyKeywords` is reloaded
+// from the file first and stays the state before this harvest. A page that
+// wants the visitor cookie is fetched with it; one that is still the visitor
+// page after the renewal gives no keyword. With the profile's source health
+// an answer of status 400 or more fails as well, each failed address gets a
+// log line naming its list, a later address that is used gets one, and a
+// keyword two lists share is listed once; without it each page that gave
+// nothing gets the original lines. The history file is replaced through a temporary file, so a
 // failed write leaves the old one whole. A stopped pass returns at its next
 // safe point without touching the box or the file. Returns the number of
-// keywords the pages gave before the history filter.
+// keywords the pages gave before the history filter; `health`, when given,
+// receives each list's outcome.
 int HarvestHotKeywords(const HarvestSetup& setup, core::WindowOps& window,
-                       core::SafePoints& safePoints, Text& historyKeywords);
+                       core::SafePoints& safePoints, Text& historyKeywords,
+                       std::vector<HotListHealth>* health = nullptr);
 
 }  // namespace hotwords

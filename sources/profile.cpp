@@ -42,14 +42,14 @@ Profile MakeClassic() {
   p.dateAddress = "http://www.baidu.com/";
 
   HotPage list;
-  list.name = "hotlist";
   list.address = "http://top.baidu.com/buzz?b=1&fr=20811";
   list.keyword.text = "href_top\\=.*?>(.*?)</a>";
   HotPage search;
-  search.name = "hotsearch";
   search.address = "https://s.weibo.com/top/summary?Refer=top_hot&topnav=1&wvr=6";
   search.keyword.text = "<a href\\=\"/weibo\\?q\\=.*?\" target\\=\"_blank\">(.*?)</a>";
-  p.hotPages = {list, search};
+  p.hotLists = {HotList{"hotlist", "百度热搜", {list}}, HotList{"hotsearch", "微博热搜", {search}}};
+  p.hotOrder = {"hotlist", "hotsearch"};
+  p.sourceHealth = false;
 
   p.search.engines = {ClassicEngine()};
   p.search.order = {"baidu"};
@@ -139,6 +139,108 @@ std::vector<Engine> CurrentEngines(const Text& agent) {
   return {bing, sogou, so360, baidu};
 }
 
+// The pattern of a JSON string value by its key, anywhere in the answer.
+Text JsonFieldPattern(const Text& key) {
+  return "\"" + key + "\"\\s*:\\s*\"((?:[^\"\\\\]|\\\\.)*)\"";
+}
+
+// The pattern of an array item (an object after "[" or ",") by its own key:
+// objects nested two deep inside the item are passed over whole, so a key of
+// the same name inside them is not taken, and the match holds the whole item
+// for the exclude pattern.
+Text JsonItemPattern(const Text& key) {
+  const Text nested = "\\{(?:[^{}]|\\{[^{}]*\\})*\\}";
+  const Text part = "(?:[^{}]|" + nested + ")";
+  return "[\\[,]\\s*\\{" + part + "*?" + JsonFieldPattern(key) + part + "*\\}";
+}
+
+// An address answered with JSON (or a page carrying JSON) in UTF-8, whose
+// keywords are a field read by `pattern`, JSON escapes undone.
+HotPage JsonAddress(const Text& address, const Text& headers, const Text& pattern) {
+  HotPage page;
+  page.address = address;
+  page.headers = headers;
+  page.charset = "utf-8";
+  page.keyword.text = pattern;
+  page.keyword.ignoreCase = false;
+  page.keyword.multiline = true;
+  page.keyword.submatch = 1;
+  page.unescape = Unescape::kJson;
+  return page;
+}
+
+// Today's hot lists, each with its addresses in the order they are tried.
+// The first two are read by default; the others when [hot] lists= names them.
+std::vector<HotList> CurrentHotLists(const Text& agent) {
+  // The board's JSON: every item's "word". The pinned item (topContent)
+  // counts too; it comes after the ranked ones.
+  HotPage board = JsonAddress("https://top.baidu.com/api/board?platform=wise&tab=realtime", agent,
+                              JsonFieldPattern("word"));
+  // The board page carries the same JSON in a comment; its cards and the
+  // nested lists of late 2025 write every keyword as "word" too.
+  HotPage boardPage = JsonAddress("https://top.baidu.com/board?tab=realtime", agent, JsonFieldPattern("word"));
+  boardPage.within = {"<!--s-data:", "-->"};
+
+  // The summary page's rows (the desktop table, or the phone layout's list
+  // with the keyword in a span); advertising rows are left out.
+  HotPage summary;
+  summary.address = "https://s.weibo.com/top/summary?cate=realtimehot";
+  summary.headers = agent + "\r\nReferer: https://weibo.com/\r\nAccept-Language: zh-CN,zh;q=0.9";
+  summary.charset = "utf-8";
+  summary.keyword.text =
+      "(?:<td class=\"td-02\">|<li>)\\s*<a href=\"/weibo\\?q=[^\"]*\"[^>]*>"
+      "(?:(?:(?!</a>)[\\s\\S])*?<span>)?([^<]+)";
+  summary.keyword.ignoreCase = true;
+  summary.keyword.multiline = true;
+  summary.keyword.submatch = 1;
+  summary.unescape = Unescape::kHtml;
+  summary.exclude.text = "realtimehot_ad|javascript:void";
+  summary.exclude.ignoreCase = true;
+  summary.exclude.multiline = true;
+  summary.exclude.submatch = 0;
+  summary.visitor = true;
+  // The side list's JSON: data.realtime[].word, advertising rows out; the
+  // government row after the list is not one of them.
+  HotPage side = JsonAddress("https://weibo.com/ajax/side/hotSearch",
+                             agent + "\r\nReferer: https://weibo.com/", JsonItemPattern("word"));
+  side.within = {"\"realtime\"", "\"hotgov\""};
+  side.exclude.text = "\"is_ad\"\\s*:\\s*1";
+  side.exclude.ignoreCase = false;
+  side.exclude.submatch = 0;
+  // The mobile API with the visitor cookie: data.cards[0].card_group[].desc.
+  // The first card's rows end where the second card's group begins.
+  HotPage mobile = JsonAddress(
+      "https://m.weibo.cn/api/container/getIndex?containerid=106003type%3D25%26t%3D3%26disable_hot%3D1"
+      "%26filter_type%3Drealtimehot",
+      agent, JsonFieldPattern("desc"));
+  mobile.within = {"\"card_group\"", "\"card_group\""};
+  mobile.visitor = true;
+
+  HotPage toutiao = JsonAddress("https://www.toutiao.com/hot-event/hot-board/?origin=toutiao_pc", agent,
+                                JsonFieldPattern("Title"));
+  HotPage paper = JsonAddress("https://cache.thepaper.cn/contentapi/wwwIndex/rightSidebar", agent,
+                              JsonItemPattern("name"));
+  paper.within = {"\"hotNews\"", ""};
+  HotPage zhihu = JsonAddress(
+      "https://www.zhihu.com/api/v3/feed/topstory/hot-list-web?limit=20&desktop=true", agent,
+      "\"title_area\"\\s*:\\s*\\{\\s*\"text\"\\s*:\\s*\"((?:[^\"\\\\]|\\\\.)*)\"");
+  HotPage netease = JsonAddress("https://m.163.com/fe/api/hot/news/flow", agent, JsonItemPattern("title"));
+  netease.within = {"\"list\"", ""};
+  // The first row of the ranking is its header, not a topic.
+  HotPage tencent = JsonAddress("https://r.inews.qq.com/gw/event/hot_ranking_list?page_size=50", agent,
+                                JsonItemPattern("title"));
+  tencent.within = {"\"newslist\"", ""};
+  tencent.skip = 1;
+
+  return {HotList{"hotlist", "百度热搜", {board, boardPage}},
+          HotList{"hotsearch", "微博热搜", {summary, side, mobile}},
+          HotList{"toutiao", "今日头条", {toutiao}},
+          HotList{"thepaper", "澎湃新闻", {paper}},
+          HotList{"zhihu", "知乎热榜", {zhihu}},
+          HotList{"netease", "网易新闻", {netease}},
+          HotList{"tencent", "腾讯新闻", {tencent}}};
+}
+
 Profile MakeCurrent() {
   const Text agent = kBrowserAgentLine;
   Profile p;
@@ -147,39 +249,9 @@ Profile MakeCurrent() {
   p.explainMisses = true;
   p.dateAddress = "http://www.baidu.com/";
 
-  // The board's JSON: every item's "word". The pinned item (topContent)
-  // counts too; it comes after the ranked ones.
-  HotPage list;
-  list.name = "hotlist";
-  list.address = "https://top.baidu.com/api/board?platform=wise&tab=realtime";
-  list.headers = agent;
-  list.charset = "utf-8";
-  list.keyword.text = "\"word\"\\s*:\\s*\"((?:[^\"\\\\]|\\\\.)*)\"";
-  list.keyword.ignoreCase = false;
-  list.keyword.multiline = true;
-  list.keyword.submatch = 1;
-  list.unescape = Unescape::kJson;
-
-  // The summary page's rows (the desktop table, or the phone layout's list
-  // with the keyword in a span); advertising rows are left out.
-  HotPage search;
-  search.name = "hotsearch";
-  search.address = "https://s.weibo.com/top/summary?cate=realtimehot";
-  search.headers = agent + "\r\nReferer: https://weibo.com/\r\nAccept-Language: zh-CN,zh;q=0.9";
-  search.charset = "utf-8";
-  search.keyword.text =
-      "(?:<td class=\"td-02\">|<li>)\\s*<a href=\"/weibo\\?q=[^\"]*\"[^>]*>"
-      "(?:(?:(?!</a>)[\\s\\S])*?<span>)?([^<]+)";
-  search.keyword.ignoreCase = true;
-  search.keyword.multiline = true;
-  search.keyword.submatch = 1;
-  search.unescape = Unescape::kHtml;
-  search.exclude.text = "realtimehot_ad|javascript:void";
-  search.exclude.ignoreCase = true;
-  search.exclude.multiline = true;
-  search.exclude.submatch = 0;
-  search.visitor = true;
-  p.hotPages = {list, search};
+  p.hotLists = CurrentHotLists(agent);
+  p.hotOrder = {"hotlist", "hotsearch"};
+  p.sourceHealth = true;
 
   p.visitor.address = "https://passport.weibo.com/visitor/genvisitor2";
   p.visitor.body = "cb=visitor_gray_callback&tid=&from=weibo";
@@ -243,6 +315,17 @@ Text Unescaped(const Text& text, Unescape mode) {
     case Unescape::kNone: break;
   }
   return text;
+}
+
+const HotList* FindHotList(const Profile& profile, const Text& name) {
+  for (const HotList& list : profile.hotLists) {
+    if (list.name == name) return &list;
+  }
+  return nullptr;
+}
+
+HotList* FindHotList(Profile& profile, const Text& name) {
+  return const_cast<HotList*>(FindHotList(static_cast<const Profile&>(profile), name));
 }
 
 const Engine* FindEngine(const SearchRules& rules, const Text& name) {

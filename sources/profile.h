@@ -59,17 +59,29 @@ struct Cut {
   Text right;
 };
 
+// One address of a hot list, with its own way of reading the answer.
 struct HotPage {
-  Text name;     // its settings section and its [hosts] key
   Text address;
   Text headers;  // extra request header lines, CRLF-separated
   // The charset of a page that declares none in a meta tag ("" takes its
   // bytes as GBK); JSON answers declare nothing.
   Text charset;
+  // The part of the answer the keywords are read from: from the first
+  // `within.left` up to the next `within.right` after it (an empty or absent
+  // right: the rest). An empty left: the whole answer.
+  Cut within;
   Pattern keyword;
   Unescape unescape = Unescape::kNone;
   Pattern exclude;  // a match in whose text this finds something is left out
+  int skip = 0;     // the first this many keywords are left out (a header row)
   bool visitor = false;  // sent with the visitor cookie (see VisitorService)
+};
+
+// A hot list: its addresses, tried in turn until one yields keywords.
+struct HotList {
+  Text name;   // its settings section and its [hosts] key
+  Text label;  // its name in the log
+  std::vector<HotPage> addresses;
 };
 
 // A service that hands out an anonymous visitor cookie, for hot pages that
@@ -183,7 +195,12 @@ struct Profile {
   // A keyword that yields no article gets a log line saying why.
   bool explainMisses = false;
   Text dateAddress;  // HEAD, for the server's date
-  std::vector<HotPage> hotPages;
+  std::vector<HotList> hotLists;  // every hot list the profile knows
+  TextArray hotOrder;             // the names of those read, in turn
+  // The hot lists count an answer of status 400 or more as failed and log
+  // each address that failed by its list; the pass ends with each source's
+  // health, and a keyword two lists share is searched once.
+  bool sourceHealth = false;
   VisitorService visitor;
   SearchRules search;
   ArticleRules article;
@@ -202,6 +219,10 @@ const Profile* BuiltInProfile(const Text& name);
 
 // `text` unescaped as `mode` says.
 Text Unescaped(const Text& text, Unescape mode);
+
+// The hot list of that name among the profile's lists; null when unknown.
+const HotList* FindHotList(const Profile& profile, const Text& name);
+HotList* FindHotList(Profile& profile, const Text& name);
 
 // The engine of that name among the rules' engines; null when unknown.
 const Engine* FindEngine(const SearchRules& rules, const Text& name);

@@ -11,10 +11,16 @@ namespace {
 // The hosts of a profile's sources, by their [hosts] key.
 // "search" names the profile's first engine (Bing in current, the old
 // engine in classic); each engine also has its own key.
-const char* const kHostKeys[] = {"date",     "hotlist", "hotsearch", "search", "newssite",
-                                 "visitor",  "bing",    "sogou",     "so360",  "baidu"};
-const char* const kProfileSections[] = {"sources", "hotlist", "hotsearch", "visitor", "search",
-                                        "article", "bing",    "sogou",     "so360",   "baidu"};
+const char* const kHostKeys[] = {"date", "hotlist", "hotsearch", "search", "newssite", "visitor",
+                                 "bing", "sogou",   "so360",     "baidu"};
+// A hot list's name is the host key of its first address, the name and a
+// number that of a later one ("hotsearch2").
+const char* const kHotListHostKeys[] = {"hotlist", "hotsearch", "toutiao", "thepaper",
+                                        "zhihu",   "netease",   "tencent"};
+const char* const kProfileSections[] = {"sources", "hot",      "hotlist", "hotsearch", "toutiao",
+                                        "thepaper", "zhihu",   "netease", "tencent",   "visitor",
+                                        "search",  "article",  "bing",    "sogou",     "so360",
+                                        "baidu"};
 // [site.HOST] sections: one per news site.
 constexpr char kSiteSectionPrefix[] = "site.";
 // Layouts and title alternatives a file may name.
@@ -50,6 +56,19 @@ bool IsOneOf(const Text& value, const char* const (&names)[N]) {
   return false;
 }
 
+// The [hosts] key of a hot list's address N (from 1).
+Text HotHostKey(const Text& list, size_t n) { return n == 1 ? list : list + char('0' + n); }
+
+bool IsHostKey(const Text& key) {
+  if (IsOneOf(key, kHostKeys)) return true;
+  for (const char* list : kHotListHostKeys) {
+    for (size_t n = 1; n <= kMaxIndex; ++n) {
+      if (key == HotHostKey(list, n)) return true;
+    }
+  }
+  return false;
+}
+
 // Applies one entry to the profile; false when the key or its value cannot
 // be used (`what` then says why).
 class EntryApplier {
@@ -71,19 +90,65 @@ class EntryApplier {
       if (k == "wall") return Assign(v, s.wallMarker);
       return UnknownKey(k);
     }
+    if (e.section == "hot") {
+      if (k == "lists") return HotLists(v);
+      return UnknownKey(k);
+    }
     if (e.section == "search") return Search(k, v);
     if (core::StartsWith(e.section, kSiteSectionPrefix)) return Site(e.section.substr(5), k, v);
     if (Engine* engine = FindEngine(p_.search, e.section)) return EngineKey(*engine, k, v);
     if (e.section == "article") return Article(k, v);
-    for (HotPage& page : p_.hotPages) {
-      if (page.name == e.section) return Hot(page, k, v);
-    }
+    if (HotList* list = FindHotList(p_, e.section)) return HotListKey(*list, k, v);
     return UnknownKey(k);
   }
 
  private:
+  // A comma-separated list of the profile's hot list names, each once.
+  bool HotLists(const Text& v) {
+    TextArray names;
+    for (const Text& part : core::Split(v, ",")) {
+      const Text name = core::Trim(part);
+      if (!FindHotList(p_, name)) {
+        what_ = "的热点榜 " + name + " 未知";
+        return false;
+      }
+      for (const Text& earlier : names) {
+        if (earlier == name) return BadValue(v);
+      }
+      names.push_back(name);
+    }
+    p_.hotOrder = names;
+    return true;
+  }
+
+  // A key of a hot list's section: its label, or a field of one of its
+  // addresses. "pattern" is address 1's, "pattern2" address 2's; "address"
+  // one past the last adds an address that starts as a copy of the one
+  // before it, so only what differs needs writing.
+  bool HotListKey(HotList& list, const Text& k, const Text& v) {
+    if (k == "label") return NotEmpty(v, list.label);
+    Text field = k;
+    int n = 1;
+    if (k.size() > 1 && k.back() >= '1' && k.back() <= '0' + kMaxIndex) {
+      n = k.back() - '0';
+      field = k.substr(0, k.size() - 1);
+    }
+    const int count = int(list.addresses.size());
+    if (n > count + 1 || (n == count + 1 && field != "address")) return UnknownKey(k);
+    if (n == count + 1) {
+      HotPage added = count > 0 ? list.addresses.back() : HotPage();
+      if (!Address(v, added.address)) return false;
+      list.addresses.push_back(added);
+      return true;
+    }
+    return Hot(list.addresses[size_t(n - 1)], field, v);
+  }
+
   bool Hot(HotPage& page, const Text& k, const Text& v) {
     if (k == "address") return Address(v, page.address);
+    if (k == "from") return Assign(v, page.within.left);
+    if (k == "to") return Assign(v, page.within.right);
+    if (k == "skip") return Number(v, 0, 99, page.skip);
     if (k == "headers") return Headers(v, page.headers);
     if (k == "charset") return Charset(v, page.charset);
     if (k == "pattern") return PatternText(v, false, page.keyword);
@@ -485,7 +550,7 @@ Settings ParseSettings(const Text& content, core::TextArray& problems) {
     const Text key = core::Trim(line.substr(0, equals));
     const Text value = core::Trim(line.substr(equals + 1));
     if (section == "hosts") {
-      if (!IsOneOf(key, kHostKeys)) {
+      if (!IsHostKey(key)) {
         problems.push_back(LineProblem(number, "的键 " + key + " 未知"));
       } else if (!IsHostValue(value)) {
         problems.push_back(LineProblem(number, "的主机名 " + value + " 无效"));
@@ -535,8 +600,11 @@ Profile BuildProfile(const Settings& settings, const Text& chosen, core::TextArr
     return found == settings.hosts.end() ? nullptr : &found->second;
   };
   if (const Text* h = host("date")) profile.dateAddress = ReplaceHost(profile.dateAddress, *h);
-  for (HotPage& page : profile.hotPages) {
-    if (const Text* h = host(page.name.c_str())) page.address = ReplaceHost(page.address, *h);
+  for (HotList& list : profile.hotLists) {
+    for (size_t i = 0; i < list.addresses.size() && i < size_t(kMaxIndex); ++i) {
+      HotPage& page = list.addresses[i];
+      if (const Text* h = host(HotHostKey(list.name, i + 1).c_str())) page.address = ReplaceHost(page.address, *h);
+    }
   }
   if (const Text* h = host("visitor")) profile.visitor.address = ReplaceHost(profile.visitor.address, *h);
   SearchRules& search = profile.search;

@@ -5,7 +5,11 @@
 //                sogou, so360, baidu: a host or host:port replacing the one
 //                of that source's address ("search" is the first engine,
 //                "newssite" the first site)
-//   [hotlist] [hotsearch] [visitor] [search] [article]
+//   [hot]        lists=hotlist,hotsearch,toutiao,...: the hot lists read
+//   [hotlist] [hotsearch] [toutiao] [thepaper] [zhihu] [netease] [tencent]
+//                label=, and one key per field of an address: "pattern"
+//                for address 1, "pattern2" for address 2, ...
+//   [visitor] [search] [article]
 //                one key per field of the chosen profile; [search] also
 //                engines=bing,sogou,so360  sites=host,host  interval=seconds
 //                relevance=percent

@@ -42,7 +42,7 @@ Text HostOf(const Text& address) {
 }
 
 Hosts HostsOf(const sources::Profile& p) {
-  return {HostOf(p.dateAddress), HostOf(p.hotPages[0].address), HostOf(p.hotPages[1].address),
+  return {HostOf(p.dateAddress), HostOf(p.hotLists[0].addresses[0].address), HostOf(p.hotLists[1].addresses[0].address),
           HostOf(p.search.engines[0].address), p.search.sites[0].host};
 }
 
@@ -118,9 +118,9 @@ TEST(Settings, AddressesKeepSchemesAndPaths) {
   TextArray problems;
   const sources::Profile p = app::LoadProfile("", "classic", problems);
   EXPECT_EQ(p.dateAddress, "http://www.baidu.com/");
-  EXPECT_EQ(p.hotPages[0].address, "http://top.baidu.com/buzz?b=1&fr=20811");
-  EXPECT_EQ(p.hotPages[1].address, "https://s.weibo.com/top/summary?Refer=top_hot&topnav=1&wvr=6");
-  EXPECT_EQ(app::LoadProfile("[hosts]\nhotlist=127.0.0.1:8080\n", "classic", problems).hotPages[0].address,
+  EXPECT_EQ(p.hotLists[0].addresses[0].address, "http://top.baidu.com/buzz?b=1&fr=20811");
+  EXPECT_EQ(p.hotLists[1].addresses[0].address, "https://s.weibo.com/top/summary?Refer=top_hot&topnav=1&wvr=6");
+  EXPECT_EQ(app::LoadProfile("[hosts]\nhotlist=127.0.0.1:8080\n", "classic", problems).hotLists[0].addresses[0].address,
             "http://127.0.0.1:8080/buzz?b=1&fr=20811");
   EXPECT_TRUE(problems.empty());
 }

@@ -48,8 +48,8 @@ class HarvestTest : public ::testing::Test {
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
     historyPath_ = dir_.string() + "/history.txt";
-    profile_.hotPages[0].address = kListUrl;
-    profile_.hotPages[1].address = kSearchUrl;
+    profile_.hotLists[0].addresses[0].address = kListUrl;
+    profile_.hotLists[1].addresses[0].address = kSearchUrl;
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 

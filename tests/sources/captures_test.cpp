@@ -51,14 +51,78 @@ TEST(CurrentCaptures, BoardJsonGivesEveryWord) {
     "《推动海洋经济高质量发展》",
   };
   const Text page = core::Utf8ToGbk(Capture("baidu_top_api_board_realtime_2026-03-16.json"));
-  EXPECT_EQ(KeywordsOf(page, sources::Current().hotPages[0]), expected);
+  EXPECT_EQ(KeywordsOf(page, sources::Current().hotLists[0].addresses[0]), expected);
+  // The board page's embedded copy (the same JSON in its s-data comment)
+  // gives the same words; a "word" elsewhere on the page does not count.
+  const Text boardPage = "<html><script>var s = {\"word\":\"脚本\"};</script><!--s-data:" + page +
+                         "--><div>{\"word\":\"页脚\"}</div></html>";
+  EXPECT_EQ(KeywordsOf(boardPage, sources::Current().hotLists[0].addresses[1]), expected);
+}
+
+// The mobile API's answer of 2025-09-14: the first card's rows, the pinned
+// one first; the rising topics of the later cards are not the hot list.
+TEST(CurrentCaptures, MobileApiGivesTheFirstCardsRows) {
+  const TextArray words = KeywordsOf(
+      core::Utf8ToGbk(Capture("weibo_mweibocn_container_realtimehot_2025-09-14.json")),
+      sources::Current().hotLists[1].addresses[2]);
+  ASSERT_EQ(words.size(), 51u);
+  EXPECT_EQ((TextArray(words.begin(), words.begin() + 5)),
+            (TextArray{"总书记谈网络安全", "周迅如懿传谣言澄清", "孙颖莎王楚钦澳门赛冠军合影",
+                       "丰收的田野是最美的画卷", "武林外传"}));
+  EXPECT_EQ(words[50], "王楚钦期待和搭档更好配合");
+  for (const Text& w : words) EXPECT_NE(w, "我发现很多人能真正翻身靠的是细水长流");
+}
+
+// The lists with no capture: answers built from the fields their clients
+// document (no real answer was at hand), each with a decoy field of the
+// same name where the documented path does not lead.
+TEST(CurrentCaptures, BuiltAnswersOfTheOtherLists) {
+  struct Case {
+    const char* list;
+    size_t address;
+    Text answer;
+    TextArray words;
+  };
+  const Case cases[] = {
+      {"hotsearch", 1,
+       "{\"ok\":1,\"data\":{\"hotgov\":{\"word\":\"#政务#\",\"is_ad\":0},\"realtime\":["
+       "{\"word_scheme\":\"#甲#\",\"word\":\"甲\",\"star_name\":{},\"is_ad\":0},"
+       "{\"is_ad\":1,\"word\":\"广告\"},{\"note\":\"乙\",\"word\":\"乙\\u0026丙\"}]}}",
+       {"甲", "乙&丙"}},
+      {"toutiao", 0,
+       "{\"data\":[{\"ClusterId\":1,\"Title\":\"头条一\",\"Image\":{\"url_list\":[{\"url\":\"u\"}]}},"
+       "{\"Title\":\"头条二\",\"QueryWord\":\"二\"}],\"status\":\"success\"}",
+       {"头条一", "头条二"}},
+      {"thepaper", 0,
+       "{\"resultCode\":1,\"data\":{\"hotNews\":[{\"contId\":\"1\",\"name\":\"澎湃一\","
+       "\"nodeInfo\":{\"name\":\"栏目\"}},{\"nodeInfo\":{\"name\":\"栏目\"},\"name\":\"澎湃二\"}]}}",
+       {"澎湃一", "澎湃二"}},
+      {"zhihu", 0,
+       "{\"data\":[{\"target\":{\"title_area\":{\"text\":\"知乎一？\"},\"excerpt_area\":{\"text\":\"摘要\"}}},"
+       "{\"target\":{\"title_area\":{\"text\":\"知乎二\"}}}]}",
+       {"知乎一？", "知乎二"}},
+      {"netease", 0,
+       "{\"code\":200,\"data\":{\"list\":[{\"title\":\"网易一\",\"source\":{\"title\":\"来源\"}},"
+       "{\"docid\":\"X\",\"title\":\"网易二\"}]}}",
+       {"网易一", "网易二"}},
+      {"tencent", 0,
+       "{\"ret\":0,\"idlist\":[{\"newslist\":[{\"id\":\"head\",\"title\":\"腾讯热点榜\"},"
+       "{\"id\":\"1\",\"title\":\"腾讯一\"},{\"id\":\"2\",\"title\":\"腾讯二\"}]}]}",
+       {"腾讯一", "腾讯二"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.list);
+    const sources::HotList* list = sources::FindHotList(sources::Current(), c.list);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(KeywordsOf(c.answer, list->addresses[c.address]), c.words);
+  }
 }
 
 TEST(CurrentCaptures, SummaryPageRowsGiveTheirKeywords) {
   // The 2021 phone layout: the pinned row first, keywords in a span before the heat.
   const TextArray phone = KeywordsOf(
       core::Utf8ToGbk(Capture("weibo_s_summary_mobile_layout_2021-08-31.html")),
-      sources::Current().hotPages[1]);
+      sources::Current().hotLists[1].addresses[0]);
   ASSERT_EQ(phone.size(), 52u);
   EXPECT_EQ(phone[0], "我国建立实施北斗基础产品认证制度");
   EXPECT_EQ(phone[1], "腾讯放弃音乐版权独家授权权利");
@@ -76,7 +140,7 @@ TEST(CurrentCaptures, SummaryPageRowsGiveTheirKeywords) {
       "<a href=\"javascript:void(0);\" word=\"广告\" action-type=\"realtimehot_ad\">广告</a></td></tr>\n"
       "<tr><td class=\"td-01\"></td><td class=\"td-02\">\n"
       "<a href=\"/weibo?q=%23C%23&Refer=top\" action-type=\"realtimehot_ad\">推广</a></td></tr>\n";
-  EXPECT_EQ(KeywordsOf(desktop, sources::Current().hotPages[1]), (TextArray{"置顶", "AT&T 新品"}));
+  EXPECT_EQ(KeywordsOf(desktop, sources::Current().hotLists[1].addresses[0]), (TextArray{"置顶", "AT&T 新品"}));
 }
 
 TEST(CurrentCaptures, VisitorPagesAreRecognised) {

@@ -23,8 +23,8 @@ TEST(Profiles, HostsReplaceOnlyHostAndPort) {
   EXPECT_TRUE(problems.empty());
   EXPECT_EQ(p.name, "current");
   EXPECT_EQ(p.dateAddress, "http://127.0.0.1:81/");
-  EXPECT_EQ(p.hotPages[0].address, "https://127.0.0.1:82/api/board?platform=wise&tab=realtime");
-  EXPECT_EQ(p.hotPages[1].address, "https://127.0.0.1:83/top/summary?cate=realtimehot");
+  EXPECT_EQ(p.hotLists[0].addresses[0].address, "https://127.0.0.1:82/api/board?platform=wise&tab=realtime");
+  EXPECT_EQ(p.hotLists[1].addresses[0].address, "https://127.0.0.1:83/top/summary?cate=realtimehot");
   EXPECT_EQ(p.visitor.address, "https://127.0.0.1:84/visitor/genvisitor2");
   // "search" is the first engine's host (Bing's)
   EXPECT_EQ(p.search.engines[0].address, "https://127.0.0.1:85/search?q=site%3A{site}+{keyword}");
@@ -69,21 +69,21 @@ TEST(Profiles, SettingsKeysOverrideOneFieldEach) {
   const Case cases[] = {
       {"[hotlist]\npattern=<b>(.*?)</b>\nignorecase=off\nsubmatch=1\n", "",
        [](const Profile& p) {
-         return p.hotPages[0].keyword.text == "<b>(.*?)</b>" && !p.hotPages[0].keyword.ignoreCase;
+         return p.hotLists[0].addresses[0].keyword.text == "<b>(.*?)</b>" && !p.hotLists[0].addresses[0].keyword.ignoreCase;
        }},
       {"[hotlist]\npattern=(unclosed\n", "settings.ini 第2行的正则表达式 (unclosed 无法编译，使用默认值",
-       [](const Profile& p) { return p.hotPages[0].keyword.text == sources::Classic().hotPages[0].keyword.text; }},
+       [](const Profile& p) { return p.hotLists[0].addresses[0].keyword.text == sources::Classic().hotLists[0].addresses[0].keyword.text; }},
       {"[hotsearch]\npattern=\n", "settings.ini 第2行的正则表达式为空，使用默认值",
-       [](const Profile& p) { return !p.hotPages[1].keyword.text.empty(); }},
+       [](const Profile& p) { return !p.hotLists[1].addresses[0].keyword.text.empty(); }},
       {"[hotsearch]\npattern=<b>x</b>\n", "settings.ini 第2行的正则表达式 <b>x</b> 没有第1个分组，使用默认值",
-       [](const Profile& p) { return p.hotPages[1].keyword.text != "<b>x</b>"; }},
+       [](const Profile& p) { return p.hotLists[1].addresses[0].keyword.text != "<b>x</b>"; }},
       {"[hotsearch]\nexclude=\nunescape=json\nheaders=Referer: https://r/\\nX-A: 1\n", "",
        [](const Profile& p) {
-         return p.hotPages[1].exclude.text.empty() && p.hotPages[1].unescape == sources::Unescape::kJson &&
-                p.hotPages[1].headers == "Referer: https://r/\r\nX-A: 1";
+         return p.hotLists[1].addresses[0].exclude.text.empty() && p.hotLists[1].addresses[0].unescape == sources::Unescape::kJson &&
+                p.hotLists[1].addresses[0].headers == "Referer: https://r/\r\nX-A: 1";
        }},
       {"[hotsearch]\nunescape=xml\n", "settings.ini 第2行的值 xml 无效，使用默认值",
-       [](const Profile& p) { return p.hotPages[1].unescape == sources::Unescape::kNone; }},
+       [](const Profile& p) { return p.hotLists[1].addresses[0].unescape == sources::Unescape::kNone; }},
       {"[search]\naddress=ftp://x/{keyword}\n", "settings.ini 第2行的地址 ftp://x/{keyword} 无效，使用默认值",
        [](const Profile& p) {
          return p.search.engines[0].address == sources::Classic().search.engines[0].address;
@@ -247,6 +247,126 @@ TEST(Profiles, SearchEnginesAndSitesFromSettings) {
     }
     EXPECT_TRUE(c.check(p));
   }
+}
+
+}  // namespace
+
+namespace {
+
+const sources::HotList& weiboOf(const Profile& p) { return *sources::FindHotList(p, "hotsearch"); }
+
+// The hot lists from settings: which are read and in what order, each
+// address's fields by number, an address added after the last, the hosts.
+TEST(HotListSettings, ListsAddressesAndHosts) {
+  using sources::HotList;
+  struct Case {
+    const char* content;
+    const char* chosen;
+    const char* problem;  // "" for none
+    bool (*check)(const Profile&);
+  };
+  const Case cases[] = {
+      {"", "", "", [](const Profile& p) { return p.hotOrder == TextArray{"hotlist", "hotsearch"}; }},
+      {"[hot]\nlists=hotsearch, toutiao,zhihu\n", "", "",
+       [](const Profile& p) { return p.hotOrder == TextArray{"hotsearch", "toutiao", "zhihu"}; }},
+      {"[hot]\nlists=hotsearch,weixin\n", "", "settings.ini 第2行的热点榜 weixin 未知，使用默认值",
+       [](const Profile& p) { return p.hotOrder == TextArray{"hotlist", "hotsearch"}; }},
+      {"[hot]\nlists=hotlist,hotlist\n", "", "settings.ini 第2行的值 hotlist,hotlist 无效，使用默认值",
+       [](const Profile& p) { return p.hotOrder.size() == 2; }},
+      {"[hot]\nlists=toutiao\n", "classic", "settings.ini 第2行的热点榜 toutiao 未知，使用默认值",
+       [](const Profile& p) { return p.hotOrder == TextArray{"hotlist", "hotsearch"}; }},
+      {"[hot]\norder=hotlist\n", "", "settings.ini 第2行的键 order 未知，使用默认值",
+       [](const Profile&) { return true; }},
+      // Unnumbered keys are address 1's; a number picks another address.
+      {"[hotsearch]\naddress2=https://side.test/h\npattern3=\"d\":\"([^\"]*)\"\nlabel=微博\n", "", "",
+       [](const Profile& p) {
+         const HotList& l = weiboOf(p);
+         return l.label == "微博" && l.addresses[1].address == "https://side.test/h" &&
+                l.addresses[2].keyword.text == "\"d\":\"([^\"]*)\"" &&
+                l.addresses[0].address == sources::Current().hotLists[1].addresses[0].address;
+       }},
+      // An added address starts as a copy of the one before it.
+      {"[hotsearch]\naddress4=https://m2.test/api\nvisitor4=off\n", "", "",
+       [](const Profile& p) {
+         const HotList& l = weiboOf(p);
+         return l.addresses.size() == 4 && l.addresses[3].address == "https://m2.test/api" &&
+                !l.addresses[3].visitor && l.addresses[3].keyword.text == l.addresses[2].keyword.text &&
+                l.addresses[2].visitor;
+       }},
+      {"[hotsearch]\npattern4=(x)\n", "", "settings.ini 第2行的键 pattern4 未知，使用默认值",
+       [](const Profile& p) { return weiboOf(p).addresses.size() == 3; }},
+      {"[hotsearch]\naddress5=https://x.test/\n", "", "settings.ini 第2行的键 address5 未知，使用默认值",
+       [](const Profile& p) { return weiboOf(p).addresses.size() == 3; }},
+      {"[hotsearch]\naddress4=ftp://x.test/\n", "", "settings.ini 第2行的地址 ftp://x.test/ 无效，使用默认值",
+       [](const Profile& p) { return weiboOf(p).addresses.size() == 3; }},
+      {"[tencent]\nfrom=\"list\"\nto=]\nskip=0\n", "", "",
+       [](const Profile& p) {
+         const sources::HotPage& a = sources::FindHotList(p, "tencent")->addresses[0];
+         return a.within.left == "\"list\"" && a.within.right == "]" && a.skip == 0;
+       }},
+      {"[zhihu]\nskip=x\n", "", "settings.ini 第2行的值 x 无效，使用默认值",
+       [](const Profile& p) { return sources::FindHotList(p, "zhihu")->addresses[0].skip == 0; }},
+      {"[hotlist]\npattern2=(unclosed\n", "", "settings.ini 第2行的正则表达式 (unclosed 无法编译，使用默认值",
+       [](const Profile& p) {
+         return p.hotLists[0].addresses[1].keyword.text == sources::Current().hotLists[0].addresses[1].keyword.text;
+       }},
+      // A list's name is the host key of its first address, with a number
+      // that of a later one.
+      {"[hosts]\nhotsearch=127.0.0.1:9\nhotsearch3=127.0.0.1:7\ntoutiao=127.0.0.1:8\n", "", "",
+       [](const Profile& p) {
+         const HotList& l = weiboOf(p);
+         return l.addresses[0].address == "https://127.0.0.1:9/top/summary?cate=realtimehot" &&
+                l.addresses[1].address == "https://weibo.com/ajax/side/hotSearch" &&
+                l.addresses[2].address.rfind("https://127.0.0.1:7/api/container/getIndex?", 0) == 0 &&
+                sources::FindHotList(p, "toutiao")->addresses[0].address ==
+                    "https://127.0.0.1:8/hot-event/hot-board/?origin=toutiao_pc";
+       }},
+      {"[hosts]\nhotsearch0=127.0.0.1:9\n", "", "settings.ini 第2行的键 hotsearch0 未知，使用默认值",
+       [](const Profile& p) { return weiboOf(p).addresses[0].address.rfind("https://s.weibo.com/", 0) == 0; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.content);
+    TextArray problems;
+    const Profile p = Load(c.content, problems, c.chosen);
+    if (*c.problem) {
+      ASSERT_EQ(problems.size(), 1u);
+      EXPECT_EQ(problems[0], c.problem);
+    } else {
+      EXPECT_TRUE(problems.empty()) << problems[0];
+    }
+    EXPECT_TRUE(c.check(p));
+  }
+}
+
+// The built-in lists: classic reads its two pages at one address each;
+// current tries the microblog's summary page, side list and mobile API in
+// that order, and knows five more lists it reads only when named.
+TEST(HotListSettings, BuiltInListsAndTheirOrder) {
+  const Profile& classic = sources::Classic();
+  ASSERT_EQ(classic.hotLists.size(), 2u);
+  EXPECT_EQ(classic.hotOrder, (TextArray{"hotlist", "hotsearch"}));
+  for (const sources::HotList& list : classic.hotLists) EXPECT_EQ(list.addresses.size(), 1u);
+  EXPECT_FALSE(classic.sourceHealth);
+
+  const Profile& current = sources::Current();
+  EXPECT_TRUE(current.sourceHealth);
+  EXPECT_EQ(current.hotOrder, (TextArray{"hotlist", "hotsearch"}));
+  TextArray names;
+  for (const sources::HotList& list : current.hotLists) names.push_back(list.name);
+  EXPECT_EQ(names, (TextArray{"hotlist", "hotsearch", "toutiao", "thepaper", "zhihu", "netease", "tencent"}));
+  const sources::HotList& weibo = *sources::FindHotList(current, "hotsearch");
+  ASSERT_EQ(weibo.addresses.size(), 3u);
+  EXPECT_EQ(weibo.addresses[0].address, "https://s.weibo.com/top/summary?cate=realtimehot");
+  EXPECT_EQ(weibo.addresses[1].address, "https://weibo.com/ajax/side/hotSearch");
+  EXPECT_NE(weibo.addresses[1].headers.find("Referer: https://weibo.com/"), Text::npos);
+  EXPECT_EQ(weibo.addresses[2].address.rfind("https://m.weibo.cn/api/container/getIndex?containerid=", 0), 0u);
+  EXPECT_EQ((TextArray{weibo.addresses[0].visitor ? "on" : "off", weibo.addresses[1].visitor ? "on" : "off",
+                       weibo.addresses[2].visitor ? "on" : "off"}),
+            (TextArray{"on", "off", "on"}));
+  const sources::HotList& board = *sources::FindHotList(current, "hotlist");
+  ASSERT_EQ(board.addresses.size(), 2u);
+  EXPECT_EQ(board.addresses[1].address, "https://top.baidu.com/board?tab=realtime");
+  EXPECT_EQ(board.addresses[1].within.left, "<!--s-data:");
 }
 
 }  // namespace

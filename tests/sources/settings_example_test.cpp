@@ -66,16 +66,28 @@ TEST(SettingsExample, ReadsWithoutASettingsLineAsShippedAndWithEveryKeyOn) {
   const Profile& d = sources::Current();
   EXPECT_EQ(p.name, d.name);
   EXPECT_EQ(p.dateAddress, d.dateAddress);
-  ASSERT_EQ(p.hotPages.size(), d.hotPages.size());
-  for (size_t i = 0; i < p.hotPages.size(); ++i) {
-    SCOPED_TRACE(d.hotPages[i].name);
-    EXPECT_EQ(p.hotPages[i].address, d.hotPages[i].address);
-    EXPECT_EQ(p.hotPages[i].headers, d.hotPages[i].headers);
-    EXPECT_EQ(p.hotPages[i].charset, d.hotPages[i].charset);
-    ExpectSamePattern(p.hotPages[i].keyword, d.hotPages[i].keyword);
-    EXPECT_EQ(p.hotPages[i].unescape, d.hotPages[i].unescape);
-    EXPECT_EQ(p.hotPages[i].exclude.text, d.hotPages[i].exclude.text);
-    EXPECT_EQ(p.hotPages[i].visitor, d.hotPages[i].visitor);
+  EXPECT_EQ(p.hotOrder, d.hotOrder);
+  ASSERT_EQ(p.hotLists.size(), d.hotLists.size());
+  for (size_t l = 0; l < p.hotLists.size(); ++l) {
+    const sources::HotList& list = p.hotLists[l];
+    const sources::HotList& built = d.hotLists[l];
+    EXPECT_EQ(list.label, built.label);
+    ASSERT_EQ(list.addresses.size(), built.addresses.size()) << built.name;
+    for (size_t i = 0; i < list.addresses.size(); ++i) {
+      SCOPED_TRACE(built.name + " address " + std::to_string(i + 1));
+      const sources::HotPage& a = list.addresses[i];
+      const sources::HotPage& b = built.addresses[i];
+      EXPECT_EQ(a.address, b.address);
+      EXPECT_EQ(a.headers, b.headers);
+      EXPECT_EQ(a.charset, b.charset);
+      EXPECT_EQ(a.within.left, b.within.left);
+      EXPECT_EQ(a.within.right, b.within.right);
+      ExpectSamePattern(a.keyword, b.keyword);
+      EXPECT_EQ(a.unescape, b.unescape);
+      EXPECT_EQ(a.exclude.text, b.exclude.text);
+      EXPECT_EQ(a.skip, b.skip);
+      EXPECT_EQ(a.visitor, b.visitor);
+    }
   }
   EXPECT_EQ(p.visitor.address, d.visitor.address);
   EXPECT_EQ(p.visitor.body, d.visitor.body);

@@ -106,8 +106,8 @@ TEST_F(AppWireTest, HarvestIntoTheWindowAndTheHistoryFile) {
   app::PassControl control;
   app::WindowService ops(window.Handle(), &control);
   sources::Profile profile = sources::Classic();
-  profile.hotPages[0].address = server_.Url("/buzz?b=1&fr=20811");
-  profile.hotPages[1].address = server_.Url("/top/summary?Refer=top_hot&topnav=1&wvr=6");
+  profile.hotLists[0].addresses[0].address = server_.Url("/buzz?b=1&fr=20811");
+  profile.hotLists[1].addresses[0].address = server_.Url("/top/summary?Refer=top_hot&topnav=1&wvr=6");
   hotwords::VisitorCookie visitorCookie;
   const hotwords::HarvestSetup setup{profile, historyPath, app::PassRequestFetch(control),
                                      visitorCookie};
