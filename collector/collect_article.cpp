@@ -99,6 +99,7 @@ Text FindArticleLink(const Text& keyword, const sources::NewsSite& site, Collect
       continue;
     }
     if (answer.page.empty()) {
+      context.session.CountFailure(name);
       NoteMiss(miss, Miss::kSearchFailed);
       continue;
     }
@@ -185,6 +186,7 @@ ArticleOutcome CollectArticle(const Text& keyword, CollectorContext& context) {
     if (link.empty()) continue;
     Miss articleMiss = Miss::kNone;
     outcome = CollectFrom(keyword, link, context, articleMiss);
+    if (outcome == ArticleOutcome::kSaved) context.session.CountSaved(site.host);
     if (outcome != ArticleOutcome::kRejected) return outcome;  // saved, failed write or stopped
     NoteMiss(miss, articleMiss);
   }

@@ -1,6 +1,7 @@
 // What a pass remembers about the search engines between keywords: which
-// engines asked for verification (they rest for the rest of the pass) and
-// when each was last asked (so that searches are spaced out).
+// engines asked for verification (they rest for the rest of the pass), when
+// each was last asked (so that searches are spaced out), and what each
+// engine and site did, for the health lines at the pass's end.
 #pragma once
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <utility>
 
 #include "core/text.h"
+#include "sources/profile.h"
 
 namespace collector {
 
@@ -24,21 +26,44 @@ struct PassClock {
   std::function<bool(std::int64_t milliseconds)> wait;
 };
 
+// What one engine did in a pass.
+struct EngineHealth {
+  int searches = 0;
+  int verifications = 0;  // verification pages (the engine then rests)
+  int failures = 0;       // searches without an answer
+};
+
 class SearchSession {
  public:
   explicit SearchSession(PassClock clock) : clock_(std::move(clock)) {}
 
   bool IsResting(const Text& engine) const { return resting_.count(engine) > 0; }
-  void Rest(const Text& engine) { resting_.insert(engine); }
+  // The engine answered with its verification page: it rests from now on.
+  void Rest(const Text& engine) {
+    resting_.insert(engine);
+    ++engines_[engine].verifications;
+  }
+  void CountFailure(const Text& engine) { ++engines_[engine].failures; }
+  void CountSaved(const Text& site) { ++saved_[site]; }
+  EngineHealth HealthOf(const Text& engine) const;
+  int SavedOn(const Text& site) const;
 
   // Waits until `engine` was last asked at least `intervalSeconds` ago, then
-  // counts it as asked now. False when the pass was stopped during the wait.
+  // counts it as asked now (a search). False when the pass was stopped
+  // during the wait.
   bool AwaitTurn(const Text& engine, int intervalSeconds);
 
  private:
   PassClock clock_;
   std::set<Text> resting_;
   std::map<Text, std::int64_t> lastAsked_;
+  std::map<Text, EngineHealth> engines_;
+  std::map<Text, int> saved_;
 };
+
+// The health lines of a pass's search: one per engine asked in turn,
+// "搜索引擎 必应：搜索12次，验证页1次，失败0次", then one per site,
+// "网站 www.sohu.com：保存文章5篇".
+Text SearchHealthLines(const SearchSession& session, const sources::SearchRules& rules);
 
 }  // namespace collector

@@ -621,6 +621,24 @@ TEST_F(CurrentSearchTest, SitesAreTriedInTurnAndAMissingEndMarkerGoesToTheExtrac
   EXPECT_EQ(window_.Log(), "春运开始了====采集完成！\r\n");
 }
 
+// The pass's health lines: each engine's searches, verification pages and
+// failed searches, and each site's saved articles.
+TEST_F(CurrentSearchTest, HealthCountsEverySearchAndEverySavedArticle) {
+  profile_.search.sites = {{"first.test", ""}, {"news.test", "^/a/\\d+_\\d+"}};
+  answers_[EngineUrl(profile_, "sogou", "春运", "first.test")] = {"", 302, "http://sogou.test/antispider/?x=1"};
+  Page(EngineUrl(profile_, "bing", "春运", "news.test"), BingPage({{"https://news.test/a/3_4", "春运开始"}}));
+  pages_["https://news.test/a/3_4"] = Layout1Article(
+      "春运开始了", "<p>第一段，记者今天在车站看到旅客们排队进站。</p><p>第二段，铁路部门表示今年春运预计发送旅客人数再创新高。</p>");
+  EXPECT_EQ(Collect("春运"), ArticleOutcome::kSaved);
+  EXPECT_EQ(Collect("二"), ArticleOutcome::kNoResult);  // no engine answers
+  EXPECT_EQ(SearchHealthLines(session_, profile_.search),
+            "搜索引擎 必应：搜索4次，验证页0次，失败3次\r\n"
+            "搜索引擎 搜狗：搜索1次，验证页1次，失败0次\r\n"
+            "搜索引擎 360搜索：搜索3次，验证页0次，失败3次\r\n"
+            "网站 first.test：保存文章0篇\r\n"
+            "网站 news.test：保存文章1篇\r\n");
+}
+
 TEST_F(CurrentSearchTest, AStopDuringThePacingWaitAsksNoEngine) {
   profile_.search.intervalSeconds = 3;
   std::vector<std::int64_t> waits;
