@@ -76,8 +76,13 @@ PassBody MakeCollectionPass(PassSetup setup) {
     // The history text belongs to this pass, so a stopped pass that wakes up
     // late never shares it with the next one.
     Text historyKeywords;
+    // What each hot list gave, for the health lines at the end.
+    std::vector<hotwords::HotListHealth> hotHealth;
     PassServices services;
     services.createDirectory = [](const Text& path) { core::CreateDirectoryLevel(path); };
+    if (setup.lastFolder) {
+      services.folderMade = [last = setup.lastFolder](const Text& folder) { last->Set(folder); };
+    }
     services.networkDate = [&] {
       ExchangeScope exchange(control);
       return NetworkDate(setup.profile.dateAddress, &control.Token(), setup.profile.proxy);
@@ -87,7 +92,7 @@ PassBody MakeCollectionPass(PassSetup setup) {
                                            setup.runDirectory + hotwords::kHistoryFileName,
                                            PassRequestFetch(control, setup.profile.proxy),
                                            *visitorCookie};
-      const int found = hotwords::HarvestHotKeywords(harvest, window, control, historyKeywords);
+      const int found = hotwords::HarvestHotKeywords(harvest, window, control, historyKeywords, &hotHealth);
       // A stopped harvest found nothing worth a hint.
       if (found == 0 && setup.profile.kind == sources::ProfileKind::kClassic && !control.IsStopped()) {
         window.AppendText(core::Control::编辑框1, Text(kClassicEmptyHint) + "\r\n");
@@ -107,7 +112,14 @@ PassBody MakeCollectionPass(PassSetup setup) {
     services.showMessage = [&](const Text& message) {
       // Past its last safe point: the pass fetches and writes no more.
       control.MarkEnded();
-      if (message == kPassDoneMessage) window.AppendText(core::Control::编辑框1, tally.SummaryLine());
+      if (message == kPassDoneMessage) {
+        if (setup.profile.sourceHealth) {
+          Text health;
+          for (const hotwords::HotListHealth& list : hotHealth) health += hotwords::HotListHealthLine(list);
+          window.AppendText(core::Control::编辑框1, health + collector::SearchHealthLines(search, setup.profile.search));
+        }
+        window.AppendText(core::Control::编辑框1, tally.SummaryLine());
+      }
       if (setup.quiet) {
         window.AppendText(core::Control::编辑框1, message + "\r\n");
       } else {

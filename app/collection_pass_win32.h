@@ -3,7 +3,10 @@
 // control.
 #pragma once
 
+#include <memory>
+
 #include "app/article_collector.h"
+#include "app/collection_task.h"
 #include "app/main_window_win32.h"
 #include "app/settings.h"
 #include "hotwords/page_request.h"
@@ -16,6 +19,7 @@ struct PassSetup {
   sources::Profile profile = sources::Current();  // every site-specific value
   ArticleCollector collect;  // empty: keywords are harvested, no article collected
   bool quiet = false;        // no "任务完成" box (--auto); the log says it instead
+  std::shared_ptr<LastPassFolder> lastFolder;  // told each pass's dated folder (may be null)
 };
 
 // The hint when no hot page of the classic profile gave a keyword.

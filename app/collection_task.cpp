@@ -8,6 +8,14 @@ Text OutputFolderFor(const Text& runDirectory, const core::DateTime& date) {
   return runDirectory + kArticleRootName + core::DateText(date);
 }
 
+Text FolderToOpen(const Text& runDirectory, const Text& lastPassFolder,
+                  const std::function<bool(const Text& path)>& directoryExists) {
+  if (!lastPassFolder.empty() && directoryExists(lastPassFolder)) return lastPassFolder;
+  Text root = runDirectory + kArticleRootName;
+  root.pop_back();  // the separator after the folder's name
+  return root;
+}
+
 Text PassCaption(int keyword, int keywords, int saved, bool paused) {
   Text caption = kWindowTitle;
   if (keywords > 0) {
@@ -28,6 +36,7 @@ Text CollectionTask(const Text& runDirectory, core::WindowOps& window,
   if (!safePoints.Checkpoint()) return Text();
   const Text outputFolder = OutputFolderFor(runDirectory, date);
   services.createDirectory(outputFolder);
+  if (services.folderMade) services.folderMade(outputFolder);
 
   if (!safePoints.Checkpoint()) return outputFolder;
   services.harvestHotKeywords();

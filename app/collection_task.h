@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <mutex>
 
 #include "core/date_time.h"
 #include "core/safe_points.h"
@@ -35,7 +36,33 @@ struct PassServices {
   std::function<void(const Text& message)> showMessage;
   // Creates one directory level; failures are the later writes' business.
   std::function<void(const Text& path)> createDirectory;
+  // Told the pass's dated folder once it is made (optional).
+  std::function<void(const Text& folder)> folderMade;
 };
+
+// The dated folder of the last pass: written by the worker that makes it,
+// read by the window that opens it.
+class LastPassFolder {
+ public:
+  void Set(const Text& folder) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    folder_ = folder;
+  }
+  Text Get() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return folder_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  Text folder_;
+};
+
+// The folder the 打开文件夹 button opens: the last pass's dated folder while
+// it exists, else the folder of all passes (before any pass, or once the
+// dated folder was removed), without a trailing separator.
+Text FolderToOpen(const Text& runDirectory, const Text& lastPassFolder,
+                  const std::function<bool(const Text& path)>& directoryExists);
 
 // The output folder of a pass from the program's directory and the date.
 Text OutputFolderFor(const Text& runDirectory, const core::DateTime& date);

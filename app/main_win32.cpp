@@ -87,7 +87,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   setup.profile = profile;
   setup.quiet = options.autoRun;
   setup.collect = app::NetworkArticleCollector();
+  setup.lastFolder = std::make_shared<app::LastPassFolder>();
   config.pass = app::MakeCollectionPass(setup);
+  config.folderToOpen = [runDirectory, last = setup.lastFolder] {
+    return app::FolderToOpen(runDirectory, last->Get(), core::DirectoryExists);
+  };
 
   int exitCode = 0;
   bool workerLeft = false;

@@ -1,7 +1,10 @@
 #include "app/main_window_win32.h"
 
 #include "app/collection_task.h"
+#include <shellapi.h>
+
 #include "core/encoding.h"
+#include "core/file_system.h"
 #include "skin/skin.h"
 
 namespace app {
@@ -352,6 +355,7 @@ void MainWindow::OnCommand(int id, int code) {
     case k按钮_继续: OnContinue(); break;
     case k按钮_停止: OnStop(); break;
     case k选择框_保留图片: OnKeepImagesClicked(); break;
+    case k按钮_打开文件夹: OnOpenFolder(); break;
   }
 }
 
@@ -399,6 +403,23 @@ void MainWindow::OnKeepImagesClicked() {
   const bool keep = ops_.IsChecked(core::Control::选择框_保留图片);
   ops_.SetDisabled(core::Control::单选框_元图片, !keep);
   ops_.SetDisabled(core::Control::单选框_图片本地化, !keep);
+}
+
+void MainWindow::OnOpenFolder() {
+  if (!config_.folderToOpen) return;
+  const Text folder = config_.folderToOpen();
+  if (config_.openFolder) {
+    config_.openFolder(folder);
+  } else if (!OpenInExplorer(folder)) {
+    Message("无法打开文件夹：" + folder);
+  }
+}
+
+bool OpenInExplorer(const Text& folder) {
+  core::CreateDirectoryLevel(folder);  // the folder of all passes, before the first pass
+  // Above 32 is success; the lower values are error codes.
+  const HINSTANCE result = ShellExecuteW(nullptr, L"open", Wide(folder).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
 void MainWindow::Log(const Text& line) { ops_.AppendText(core::Control::编辑框1, line + "\r\n"); }

@@ -24,7 +24,15 @@ struct MainWindowConfig {
   bool autoRun = false;  // start one pass at once; close the window when it ends
   bool echoLog = false;  // every log line also goes to standard output
   PassBody pass;
+  // The folder 打开文件夹 opens, asked at each click (empty: the button does nothing).
+  std::function<Text()> folderToOpen;
+  // Shows a folder in Explorer; empty: OpenInExplorer.
+  std::function<void(const Text& folder)> openFolder;
 };
+
+// Creates the folder when it is missing, then shows it in Explorer; false
+// when Explorer could not be started.
+bool OpenInExplorer(const Text& folder);
 
 // The window operations of one pass. Each call is handed to the window
 // thread and waits for it; once the pass is stopped the window thread drops
@@ -80,6 +88,7 @@ class MainWindow {
   void OnContinue();
   void OnStop();
   void OnKeepImagesClicked();
+  void OnOpenFolder();
   // Appends a line to the collection log.
   void Log(const Text& line);
 

@@ -26,10 +26,12 @@ const std::vector<ControlSpec>& MainWindowControls() {
       // Wide enough for the label on one line, level with its box.
       {k透明标签3, "透明标签3", K::Label, k分组框6, 24, 28, 88, 20, "字数不低于："},
       {k编辑框_线程1, "编辑框_线程1", K::Edit, k分组框6, 120, 24, 72, 24, "50"},
-      {k按钮_开始, "按钮_开始", K::Button, k分组框2, 8, 288, 80, 32, "开始"},
-      {k按钮_暂停, "按钮_暂停", K::Button, k分组框2, 96, 288, 80, 32, "暂停"},
-      {k按钮_继续, "按钮_继续", K::Button, k分组框2, 184, 288, 80, 32, "继续"},
-      {k按钮_停止, "按钮_停止", K::Button, k分组框2, 272, 288, 80, 32, "停止"},
+      // Five buttons in a row; the last one's caption is the longest.
+      {k按钮_开始, "按钮_开始", K::Button, k分组框2, 8, 288, 64, 32, "开始"},
+      {k按钮_暂停, "按钮_暂停", K::Button, k分组框2, 76, 288, 64, 32, "暂停"},
+      {k按钮_继续, "按钮_继续", K::Button, k分组框2, 144, 288, 64, 32, "继续"},
+      {k按钮_停止, "按钮_停止", K::Button, k分组框2, 212, 288, 64, 32, "停止"},
+      {k按钮_打开文件夹, "按钮_打开文件夹", K::Button, k分组框2, 280, 288, 88, 32, "打开文件夹"},
       {k分组框1, "分组框1", K::GroupBox, kNoParent, 8, 336, 648, 128, "采集日志"},
       {k编辑框1, "编辑框1", K::MultiLineEdit, k分组框1, 8, 16, 632, 112, "【采集日志】\r\n"},
   };

@@ -54,6 +54,7 @@ enum ControlId : int {
   k按钮_停止,
   k分组框1,
   k编辑框1,
+  k按钮_打开文件夹,
 };
 
 struct ControlSpec {

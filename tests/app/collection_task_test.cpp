@@ -180,3 +180,47 @@ TEST(CollectionTask, CaptionShowsProgressAndPause) {
 }
 
 }  // namespace
+
+namespace {
+
+// 打开文件夹 opens the last pass's dated folder while it is there, else the
+// folder of all passes; the pass names its folder as soon as it is made.
+TEST(CollectionTask, FolderToOpen) {
+  struct Case {
+    const char* last;
+    bool exists;
+    const char* opened;
+  };
+  const Case cases[] = {
+      {"", false, "C:\\run\\采集文章"},
+      {"", true, "C:\\run\\采集文章"},
+      {"C:\\run\\采集文章\\2026年12月6日21时2分13秒", true, "C:\\run\\采集文章\\2026年12月6日21时2分13秒"},
+      {"C:\\run\\采集文章\\2026年12月6日21时2分13秒", false, "C:\\run\\采集文章"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.last);
+    TextArray asked;
+    const Text opened = app::FolderToOpen("C:\\run", c.last, [&](const Text& path) {
+      asked.push_back(path);
+      return c.exists;
+    });
+    EXPECT_EQ(opened, c.opened);
+    EXPECT_EQ(asked, *c.last ? TextArray{c.last} : TextArray{});
+  }
+
+  FakeWindow window;
+  Recorder r;
+  r.window = &window;
+  app::LastPassFolder last;
+  app::PassServices services = r.Services();
+  // Named before the harvest: a pass that is still running can be opened.
+  services.folderMade = [&](const Text& folder) {
+    EXPECT_EQ(r.harvests, 0);
+    last.Set(folder);
+  };
+  CountingSafePoints safePoints;
+  app::CollectionTask("C:\\run", window, safePoints, services);
+  EXPECT_EQ(last.Get(), "C:\\run\\采集文章\\2026年12月6日21时2分13秒");
+}
+
+}  // namespace

@@ -175,7 +175,8 @@ TEST_F(MainWindowTest, ControlsMatchTheForm) {
   // Every caption fits its control on one line in the font it is drawn
   // with (a label too narrow wraps; a radio's or check box's text is cut).
   for (const ControlSpec& c : app::MainWindowControls()) {
-    if (c.kind != ControlKind::Label && c.kind != ControlKind::Radio && c.kind != ControlKind::Check) {
+    if (c.kind != ControlKind::Label && c.kind != ControlKind::Radio && c.kind != ControlKind::Check &&
+        c.kind != ControlKind::Button) {
       continue;
     }
     SCOPED_TRACE(c.name);
@@ -187,8 +188,11 @@ TEST_F(MainWindowTest, ControlsMatchTheForm) {
     GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
     SelectObject(dc, old);
     ReleaseDC(h, dc);
-    // A radio's or check box's mark and its gap come before the text.
-    const int mark = c.kind == ControlKind::Label ? 0 : GetSystemMetrics(SM_CXMENUCHECK) + 4;
+    // A radio's or check box's mark and its gap come before the text; a
+    // button's edges and focus frame take a few pixels on each side.
+    const int mark = c.kind == ControlKind::Label    ? 0
+                     : c.kind == ControlKind::Button ? 2 * (GetSystemMetrics(SM_CXEDGE) + 3)
+                                                     : GetSystemMetrics(SM_CXMENUCHECK) + 4;
     EXPECT_LE(size.cx + mark, c.width) << "text " << size.cx << " px";
     EXPECT_LE(size.cy, c.height);
   }
@@ -234,6 +238,23 @@ TEST_F(MainWindowTest, RadioGroupsAndKeepImagesBox) {
   EXPECT_FALSE(IsWindowEnabled(local));
   Click(keep);
   EXPECT_TRUE(IsWindowEnabled(original) && IsWindowEnabled(local));
+}
+
+// 打开文件夹 asks for the folder at each click and hands it to Explorer.
+TEST_F(MainWindowTest, OpenFolderButtonOpensTheFolderOfTheMoment) {
+  app::MainWindowConfig config;
+  core::TextArray opened;
+  Text folder = "C:\\run\\采集文章";
+  config.folderToOpen = [&] { return folder; };
+  config.openFolder = [&](const Text& f) { opened.push_back(f); };
+  MainWindow window(config);
+  ASSERT_TRUE(window.Create(GetModuleHandleW(nullptr), SW_SHOWNORMAL));
+  HWND button = window.ControlHandle(app::k按钮_打开文件夹);
+  ASSERT_NE(button, nullptr);
+  Click(button);
+  folder = "C:\\run\\采集文章\\2026年12月6日21时2分13秒";
+  Click(button);
+  EXPECT_EQ(opened, (core::TextArray{"C:\\run\\采集文章", "C:\\run\\采集文章\\2026年12月6日21时2分13秒"}));
 }
 
 TEST_F(MainWindowTest, CommandsWithoutAPassOnlyShowTheirMessages) {
