@@ -21,7 +21,9 @@ visitor service and its summary page, which shows the visitor page to a
 request without a visitor cookie and refuses the first cookie it issued (so
 that the program has to renew it), a Bing-like result page with wrapped
 links, articles in the news site's present markup, and one article page of
-no known layout for the general extractor.
+no known layout for the general extractor. The demo itself (demo_answers)
+refuses every cookie on the summary page, so its pass reads the hot search
+from the next address, the side list's JSON (an advertising row left out).
 
 The page builders are also used by the end-to-end tests (tests/e2e).
 """
@@ -49,6 +51,7 @@ BOARD_TARGET = "/api/board?platform=wise&tab=realtime"
 VISITOR_TARGET = "/visitor/genvisitor2"
 VISITOR_FORM = "cb=visitor_gray_callback&tid=&from=weibo"
 SUMMARY_TARGET = "/top/summary?cate=realtimehot"
+SIDE_TARGET = "/ajax/side/hotSearch"
 
 
 # --- answers -----------------------------------------------------------------
@@ -198,6 +201,17 @@ def summary_page(pinned, keywords_html, ad, ad_after=1):
             '<thead><tr class="thead_tr"><th class="th-01">序号</th><th class="th-02">关键词</th>'
             '<th class="th-03"></th></tr></thead>\n<tbody>\n%s</tbody>\n</table>\n</div></div>'
             '</body></html>' % "".join(rows))
+
+
+def side_json(keywords, ad, ad_after=1, gov="#全国统一大市场建设#"):
+    """The microblog's side list as its JSON writes it: data.realtime[] rows
+    with their word (an advertising row marked is_ad 1), then the
+    government row in hotgov, which is not one of them."""
+    rows = [{"word_scheme": "#%s#" % k, "word": k, "num": 2400000 - 90000 * i, "note": k,
+             "star_name": {}, "icon_desc": "热", "rank": i, "is_ad": 0} for i, k in enumerate(keywords)]
+    rows.insert(ad_after + 1, {"word": ad, "note": ad, "is_ad": 1, "ad_info": "", "rank": -1, "star_name": {}})
+    data = {"ok": 1, "data": {"realtime": rows, "hotgov": {"word": gov, "note": gov, "is_gov": 1}}}
+    return json.dumps(data, ensure_ascii=False, separators=(",", ":"))
 
 
 def visitor_wall():
@@ -389,6 +403,13 @@ def demo_answers(http_port, https_port):
     # 6: no result at all.
     a[search_target("神秘关键词无结果")] = utf8_page(no_result_page())
     a.update(current_answers(http_port, https_port))
+    # The microblog's summary page shows the demo's current pass the visitor
+    # page to every cookie, so the hot search is read from its next address,
+    # the side list's JSON.
+    wall = visitor_answers(10 ** 6)[1]
+    a[SUMMARY_TARGET] = dict(a[SUMMARY_TARGET], visitor_gate=wall)
+    a[SIDE_TARGET] = answer(side_json([SUMMARY_PINNED] + [html.unescape(k) for k in SUMMARY_KEYWORDS_HTML],
+                                      SUMMARY_AD).encode("utf-8"), "application/json;charset=UTF-8")
     return a
 
 
@@ -471,10 +492,11 @@ def settings_ini(http_port, https_port, news_site=NEWS_SITE, profile="classic"):
     if profile == "current":
         # Every engine on the server (only Bing's answers are scripted), no
         # pacing, and the demo's page of no known layout under /news/.
-        return ("[sources]\r\nprofile=current\r\n[hosts]\r\ndate=%s\r\nhotlist=%s\r\nhotsearch=%s\r\n"
+        return ("[sources]\r\nprofile=current\r\n[hosts]\r\ndate=%s\r\nhotlist=%s\r\nhotlist2=%s\r\n"
+                "hotsearch=%s\r\nhotsearch2=%s\r\nhotsearch3=%s\r\n"
                 "visitor=%s\r\nsearch=%s\r\nsogou=%s\r\nso360=%s\r\n"
                 "[search]\r\nsites=%s\r\ninterval=0\r\n[site.%s]\r\narticle=^/(a/\\d+_\\d+|news/)\r\n"
-                % (h, s, s, s, s, s, s, CURRENT_SITE, CURRENT_SITE))
+                % (h, s, s, s, s, s, s, s, s, s, CURRENT_SITE, CURRENT_SITE))
     return ("[sources]\r\nprofile=classic\r\n"
             "[hosts]\r\ndate=%s\r\nhotlist=%s\r\nhotsearch=%s\r\nsearch=%s\r\nnewssite=%s\r\n"
             % (h, h, s, s, news_site))

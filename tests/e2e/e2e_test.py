@@ -601,7 +601,8 @@ def current_profile_pass_with_the_visitor_cookie(server, base, exe):
     expect_eq([(m, t) for m, t, _ in hot_page_requests(server.log())],
               [("GET", site.BOARD_TARGET), ("POST", site.VISITOR_TARGET), ("GET", site.SUMMARY_TARGET),
                ("POST", site.VISITOR_TARGET), ("GET", site.SUMMARY_TARGET)], "refused pass: one renewal")
-    expect("热点页面为访客验证页：" + server.https_base + site.SUMMARY_TARGET in log, "visitor page named: %r" % log)
+    expect("微博热搜 地址1失败（访客验证页）：%s/top/summary" % server.https_base.split("://")[1] in log,
+           "visitor page named: %r" % log)
     expect_eq([t for p, t in server.requests() if t.startswith("/search")],
               [site.bing_target(k) for k in BOARD_WORDS],
               "refused pass searches the first hot page's keywords")
@@ -774,6 +775,65 @@ def engines_in_turn_through_the_proxy(server, base, exe):
     expect_eq(len(missed), len(CURRENT_KEYWORDS) - 1, "a reason line for every other keyword: %r" % log)
     expect_eq(log[-2:], ["本次采集：关键词%d个，保存文章1篇，失败%d篇" % (len(CURRENT_KEYWORDS), len(CURRENT_KEYWORDS) - 1),
                          DONE], "summary as before")
+
+
+MOBILE_CAPTURE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "sources", "captures",
+                              "weibo_mweibocn_container_realtimehot_2025-09-14.json")
+MOBILE_TARGET = ("/api/container/getIndex?containerid=106003type%3D25%26t%3D3%26disable_hot%3D1"
+                 "%26filter_type%3Drealtimehot")
+
+
+@case
+def hot_search_falls_back_to_the_mobile_api_through_the_proxy(server, base, exe):
+    """Only the proxy in settings.ini: the microblog's summary page answers the
+    visitor page to both cookies, its side list 403, and its mobile API the
+    captured answer to a request with the visitor cookie. The keywords come
+    from the capture, in order; the log names the failed addresses and the one
+    used, and ends with each source's health. Every engine asks for
+    verification, so the pass ends without waiting between searches."""
+    with open(MOBILE_CAPTURE, "rb") as f:
+        capture = f.read()
+    words = [row["desc"] for row in json.loads(capture)["data"]["cards"][0]["card_group"]]
+    service, gate = site.visitor_answers(0)
+    wall = site.answer(site.visitor_wall().encode("gb2312"), "text/html; charset=gb2312")
+    a = {
+        "www.baidu.com/": DATE_ANSWER["/"],
+        "top.baidu.com" + site.BOARD_TARGET: site.answer(b'{"data":{"cards":[]}}', "application/json"),
+        "passport.weibo.com" + site.VISITOR_TARGET: service,
+        "s.weibo.com" + site.SUMMARY_TARGET: wall,
+        "weibo.com/ajax/side/hotSearch": {"status": 403, "body": "Forbidden"},
+        "m.weibo.cn" + MOBILE_TARGET: dict(site.answer(capture, "application/json; charset=utf-8"),
+                                           visitor_gate=gate),
+        "cn.bing.com/search": site.utf8_page(BING_CHALLENGE),
+        "www.sogou.com/web": {"status": 302, "redirect": "http://www.sogou.com/antispider/?from=%2Fweb"},
+        "www.so.com/s": site.utf8_page("<html><head><title>访问异常页面</title></head><body></body></html>"),
+    }
+    server.script(a)
+    run = Run(base, "hot-fallback", exe, server, settings="[network]\r\nproxy=127.0.0.1:%d\r\n" % server.proxy)
+    log = run.run()
+    entries = server.log()
+    hot = [(e["host"], e["line"].split(" ")[0], header_of(e, "Cookie") or None) for e in entries
+           if e["host"] in ("s.weibo.com", "weibo.com", "m.weibo.cn", "passport.weibo.com")
+           and not e["line"].startswith("CONNECT")]
+    expect_eq(hot, [("passport.weibo.com", "POST", None), ("s.weibo.com", "GET", visitor_cookie(0)),
+                    ("passport.weibo.com", "POST", None), ("s.weibo.com", "GET", visitor_cookie(1)),
+                    ("weibo.com", "GET", None), ("m.weibo.cn", "GET", visitor_cookie(1))],
+              "the microblog's addresses in turn, the side list without the cookie")
+    side = next(e for e in entries if e["host"] == "weibo.com" and e["line"].startswith("GET"))
+    expect_eq(header_of(side, "Referer"), "https://weibo.com/", "the side list's Referer")
+    searched = [line[len("未采集“"):line.index("”")] for line in log if line.startswith("未采集“")]
+    expect_eq(searched, words, "the capture's keywords, in order")
+    expect_eq(len(words), 51, "the first card's rows")
+    for line in ["百度热搜 地址1失败（无关键词）：top.baidu.com/api/board",
+                 "百度热搜 地址2失败（状态404）：top.baidu.com/board",
+                 "微博热搜 地址1失败（访客验证页）：s.weibo.com/top/summary",
+                 "微博热搜 地址2失败（状态403）：weibo.com/ajax/side/hotSearch",
+                 "微博热搜改用地址3：m.weibo.cn/api/container/getIndex"]:
+        expect(line in log, "%s in the log: %r" % (line, log[:12]))
+    expect_eq(log[-8:], ["热点榜 百度热搜：没有关键词（所有地址都失败）", "热点榜 微博热搜：关键词51个（地址3）",
+                         "搜索引擎 必应：搜索1次，验证页1次，失败0次", "搜索引擎 搜狗：搜索1次，验证页1次，失败0次",
+                         "搜索引擎 360搜索：搜索1次，验证页1次，失败0次", "网站 www.sohu.com：保存文章0篇",
+                         "本次采集：关键词51个，保存文章0篇，失败51篇", DONE], "the health lines before the summary")
 
 
 @case
