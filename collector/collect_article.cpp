@@ -98,8 +98,9 @@ Text FindArticleLink(const Text& keyword, const sources::NewsSite& site, Collect
       context.window.AppendText(Control::编辑框1, VerificationLogLine(engine->label));
       continue;
     }
+    // An error page counts as a failed search in the pass's health lines.
+    if (answer.page.empty() || answer.status >= 400) context.session.CountFailure(name);
     if (answer.page.empty()) {
-      context.session.CountFailure(name);
       NoteMiss(miss, Miss::kSearchFailed);
       continue;
     }

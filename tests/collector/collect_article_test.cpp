@@ -630,7 +630,9 @@ TEST_F(CurrentSearchTest, HealthCountsEverySearchAndEverySavedArticle) {
   pages_["https://news.test/a/3_4"] = Layout1Article(
       "春运开始了", "<p>第一段，记者今天在车站看到旅客们排队进站。</p><p>第二段，铁路部门表示今年春运预计发送旅客人数再创新高。</p>");
   EXPECT_EQ(Collect("春运"), ArticleOutcome::kSaved);
-  EXPECT_EQ(Collect("二"), ArticleOutcome::kNoResult);  // no engine answers
+  // No engine answers the next keyword; 360's error page counts as a failure too.
+  answers_[EngineUrl(profile_, "so360", "二", "news.test")] = {"<html>Not Found</html>", 404, ""};
+  EXPECT_EQ(Collect("二"), ArticleOutcome::kNoResult);
   EXPECT_EQ(SearchHealthLines(session_, profile_.search),
             "搜索引擎 必应：搜索4次，验证页0次，失败3次\r\n"
             "搜索引擎 搜狗：搜索1次，验证页1次，失败0次\r\n"
