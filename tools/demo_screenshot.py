@@ -18,7 +18,7 @@ WINDOW_TITLE = "热点文章采集"
 MESSAGE_TITLE = "信息："
 # The start button's centre relative to the window's top-left corner as
 # xwininfo reports it (the window is drawn without a frame).
-START_BUTTON = (330, 325)
+START_BUTTON = (322, 325)
 
 
 def find_window(title):
