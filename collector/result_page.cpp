@@ -197,16 +197,23 @@ Text LinkHost(const Text& link) {
   return host;
 }
 
-bool IsSiteArticle(const Text& link, const sources::NewsSite& site) {
-  const Text host = LinkHost(link);
-  if (host.empty() || host != LinkHost("http://" + site.host)) return false;
-  if (site.articlePath.empty()) return true;
+Text LinkPath(const Text& link) {
   const size_t scheme = link.find("://");
+  if (scheme == Text::npos) return Text();
   size_t begin = link.find_first_of("/?#", scheme + 3);
   if (begin == Text::npos) begin = link.size();
   size_t end = link.find_first_of("?#", begin);
   if (end == Text::npos) end = link.size();
-  const Text path = begin < end && link[begin] == '/' ? link.substr(begin, end - begin) : "/";
+  return begin < end && link[begin] == '/' ? link.substr(begin, end - begin) : "/";
+}
+
+bool IsSiteArticle(const Text& link, const sources::NewsSite& site) {
+  const Text host = LinkHost(link);
+  bool onSite = !host.empty() && host == LinkHost("http://" + site.host);
+  for (const Text& other : site.otherHosts) onSite = onSite || host == LinkHost("http://" + other);
+  if (!onSite) return false;
+  if (site.articlePath.empty()) return true;
+  const Text path = LinkPath(link);
   regex::Regex pattern;
   if (!pattern.Compile(site.articlePath, /*ignoreCase=*/false)) return false;
   std::vector<std::int32_t> captures;

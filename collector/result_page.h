@@ -44,7 +44,12 @@ bool IsVerificationPage(const SearchAnswer& answer, const sources::VerificationS
 // information or port; "" when `link` is not one.
 Text LinkHost(const Text& link);
 
-// True when `link` is on the site's host (any port) and its path (without
+// The path of an absolute address, without query or fragment ("/" when it
+// has none); "" when `link` has no scheme.
+Text LinkPath(const Text& link);
+
+// True when `link` is on the site's host or one of its other hosts (any
+// port) and its path (without
 // query or fragment) matches the site's article pattern.
 bool IsSiteArticle(const Text& link, const sources::NewsSite& site);
 

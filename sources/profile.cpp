@@ -339,6 +339,29 @@ Engine* FindEngine(SearchRules& rules, const Text& name) {
   return const_cast<Engine*>(FindEngine(static_cast<const SearchRules&>(rules), name));
 }
 
+namespace {
+
+// The host lower-case and without its port, for comparing.
+Text BareHost(const Text& host) {
+  Text bare;
+  for (char c : host.substr(0, host.find(':'))) bare.push_back(core::AsciiLower(c));
+  return bare;
+}
+
+}  // namespace
+
+const NewsSite* SiteOfHost(const SearchRules& rules, const Text& host) {
+  const Text wanted = BareHost(host);
+  if (wanted.empty()) return nullptr;
+  for (const NewsSite& site : rules.sites) {
+    if (BareHost(site.host) == wanted) return &site;
+    for (const Text& other : site.otherHosts) {
+      if (BareHost(other) == wanted) return &site;
+    }
+  }
+  return nullptr;
+}
+
 Text ProfileNames() { return "classic|current"; }
 
 Text ReplaceHost(const Text& url, const Text& host) {

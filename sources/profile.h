@@ -152,6 +152,8 @@ struct NewsSite {
   // The 16-byte AES key the site's pages encrypt picture addresses under
   // ("" when they do not).
   Text imageKey;
+  // Other hosts that serve the same articles (new.qq.com beside news.qq.com).
+  TextArray otherHosts;
 };
 
 struct SearchRules {
@@ -227,6 +229,10 @@ HotList* FindHotList(Profile& profile, const Text& name);
 // The engine of that name among the rules' engines; null when unknown.
 const Engine* FindEngine(const SearchRules& rules, const Text& name);
 Engine* FindEngine(SearchRules& rules, const Text& name);
+
+// The site among the rules' sites that `host` (any port, any case) is the
+// host or one of the other hosts of; null when none.
+const NewsSite* SiteOfHost(const SearchRules& rules, const Text& host);
 
 // "classic|current", for messages.
 Text ProfileNames();

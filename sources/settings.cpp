@@ -273,7 +273,21 @@ class EntryApplier {
       site->imageKey = v;
       return true;
     }
+    if (k == "hosts") return HostList(v, site->otherHosts);
     return UnknownKey(k);
+  }
+
+  // Hosts separated by commas; empty for none.
+  bool HostList(const Text& v, TextArray& slot) {
+    TextArray hosts;
+    for (const Text& part : core::Split(v, ",")) {
+      const Text host = core::Trim(part);
+      if (!IsHostValue(host)) return BadValue(v);
+      hosts.push_back(host);
+    }
+    if (v.empty()) hosts.clear();
+    slot = hosts;
+    return true;
   }
 
   // Steps of letters, digits, "-", "_", ".", "[", "]", blanks and commas.

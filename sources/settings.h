@@ -16,6 +16,8 @@
 //   [bing] [sogou] [so360] [baidu]
 //                one key per field of that engine
 //   [site.HOST]  article=<pattern over an article's path on that site>
+//                hosts=<other hosts of the site, separated by commas>
+//                imagekey=<the key its picture addresses are encrypted under>
 //
 // Every line that cannot be used gives one problem text (a log line naming
 // the line) and the field keeps the profile's value.

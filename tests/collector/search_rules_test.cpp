@@ -69,6 +69,12 @@ TEST(SiteArticles, HostAndPathMustBothFit) {
   // no part of the comparison.
   EXPECT_TRUE(IsSiteArticle("http://127.0.0.1:8080/news/1.html", {"127.0.0.1:9", ""}));
   EXPECT_FALSE(IsSiteArticle("http://127.0.0.2/news/1.html", {"127.0.0.1", ""}));
+  // A site's other hosts serve its articles too, under the same pattern.
+  const sources::NewsSite qq{"news.qq.com", "^/rain/a/\\d{8}[A-Z0-9]+", "", {"new.qq.com"}};
+  EXPECT_TRUE(IsSiteArticle("https://new.qq.com/rain/a/20240518A060RN00", qq));
+  EXPECT_TRUE(IsSiteArticle("https://news.qq.com/rain/a/20240518A060RN00", qq));
+  EXPECT_FALSE(IsSiteArticle("https://new.qq.com/omn/20240518A060RN00", qq));
+  EXPECT_FALSE(IsSiteArticle("https://view.inews.qq.com/rain/a/20240518A060RN00", qq));
 }
 
 TEST(ResultBlocks, PickersFollowTheSelectors) {

@@ -212,6 +212,22 @@ TEST(Profiles, SearchEnginesAndSitesFromSettings) {
        [](const Profile& p) { return p.search.sites[0].imageKey == "www.sohu.com6666"; }},
       {"[site.www.sohu.com]\npicturekey=x\n", "settings.ini 第2行的键 picturekey 未知，使用默认值",
        [](const Profile&) { return true; }},
+      // a site's other hosts; an empty list clears them, a bad host keeps them
+      {"[search]\nsites=news.test\n[site.news.test]\nhosts=m.news.test, news2.test:8080\n", "",
+       [](const Profile& p) {
+         return p.search.sites[0].otherHosts == TextArray{"m.news.test", "news2.test:8080"} &&
+                sources::SiteOfHost(p.search, "NEWS2.test") == &p.search.sites[0] &&
+                sources::SiteOfHost(p.search, "m.news.test:443") == &p.search.sites[0] &&
+                sources::SiteOfHost(p.search, "news3.test") == nullptr &&
+                sources::SiteOfHost(p.search, "") == nullptr;
+       }},
+      {"[search]\nsites=news.test\n[site.news.test]\nhosts=m.news.test\nhosts=\n", "",
+       [](const Profile& p) { return p.search.sites[0].otherHosts.empty(); }},
+      {"[search]\nsites=news.test\n[site.news.test]\nhosts=m.news.test\nhosts=a,b c\n",
+       "settings.ini 第5行的值 a,b c 无效，使用默认值",
+       [](const Profile& p) { return p.search.sites[0].otherHosts == TextArray{"m.news.test"}; }},
+      {"[search]\nsites=news.test\n[site.news.test]\nimage=x\n",
+       "settings.ini 第4行的键 image 未知，使用默认值", [](const Profile&) { return true; }},
       {"[search]\nsites=a b\n", "settings.ini 第2行的值 a b 无效，使用默认值",
        [](const Profile& p) { return p.search.sites[0].host == "www.sohu.com"; }},
       {"[sogou]\naddress=https://s.test/web?q={keyword}\nblock=div.res\nverifystatus=302,303\n"
