@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The general extractor beside Mozilla Readability (npm, with jsdom) and
-# readability-lxml (Debian python3-readability) on labelled pages: the data's
+# The general extractor beside Mozilla Readability and Defuddle (npm, with
+# jsdom) and readability-lxml (Debian python3-readability) on labelled pages: the data's
 # own scorer's precision, recall and F1 with both tokenisers (cjk: every
 # Chinese character a token; words: runs of word characters), and each one's
 # processor time per page and per 100 KB of page, extraction only (ours: the
@@ -75,8 +75,9 @@ if ! dpkg-query -W -f='${Status}' python3-readability 2>/dev/null | grep -q 'ins
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends python3-readability >/dev/null ||
     log "python3-readability could not be installed"
 fi
-if [ ! -d "$PEERS/node_modules/@mozilla/readability" ] || [ ! -d "$PEERS/node_modules/jsdom" ]; then
-  log "installing @mozilla/readability and jsdom"
+if [ ! -d "$PEERS/node_modules/@mozilla/readability" ] || [ ! -d "$PEERS/node_modules/jsdom" ] ||
+   [ ! -d "$PEERS/node_modules/defuddle" ]; then
+  log "installing @mozilla/readability, defuddle and jsdom"
   (cd "$PEERS" && npm install --no-audit --no-fund --loglevel=error >/dev/null) ||
     log "the npm peers could not be installed"
 fi

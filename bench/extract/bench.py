@@ -30,6 +30,7 @@ PEERS = (
      ['mozilla_readability.js', 'package.json']),
     ('readability-lxml', 'readability-lxml', ['/usr/bin/python3', os.path.join(HERE, 'readability_lxml.py')],
      ['readability_lxml.py']),
+    ('defuddle', 'Defuddle', ['node', os.path.join(HERE, 'defuddle.mjs')], ['defuddle.mjs', 'package.json']),
 )
 PAGES_PER_RUN = 50  # a peer's results reach the cache every so many pages
 
@@ -288,6 +289,8 @@ def peer_available(peer):
     name = peer[0]
     if name == 'mozilla-readability':
         return all(os.path.isdir(os.path.join(HERE, 'node_modules', m)) for m in ('@mozilla/readability', 'jsdom'))
+    if name == 'defuddle':
+        return all(os.path.isdir(os.path.join(HERE, 'node_modules', m)) for m in ('defuddle', 'jsdom'))
     if name == 'readability-lxml':
         return subprocess.run(['/usr/bin/python3', '-c', 'import readability'], capture_output=True).returncode == 0
     return False
