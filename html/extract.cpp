@@ -38,12 +38,27 @@ Extracted ExtractArticle(const core::Text& page) {
   // elsewhere, is a block of links or a notice that happened to win: the run
   // is the article.
   const ProseRun& run = extractor.StrongestRun();
-  const bool holdsRun = run.node >= 0 && !best.dropped.empty() && !best.dropped[size_t(run.node)] &&
-                        std::any_of(best.roots.begin(), best.roots.end(),
-                                    [&](int root) { return extractor.Contains(root, run.node); });
+  int runKept = 0;
+  for (size_t i = 0; i < run.paragraphs.size(); ++i) {
+    const int p = run.paragraphs[i];
+    const bool inside = std::any_of(best.roots.begin(), best.roots.end(),
+                                    [&](int root) { return extractor.Contains(root, p); });
+    if (inside && !best.dropped[size_t(p)]) runKept += run.paragraphUnits[i];
+  }
+  const bool holdsBlock = run.node >= 0 && !best.dropped.empty() && !best.dropped[size_t(run.node)] &&
+                          std::any_of(best.roots.begin(), best.roots.end(),
+                                      [&](int root) { return extractor.Contains(root, run.node); });
+  // A choice that holds the run's block tidied what it left out on purpose,
+  // unless the run is mostly hidden and the choice kept little of it: a
+  // page that serves its text hidden until a script shows it.
+  const bool mostlyHidden = run.hiddenUnits >= run.units * (1 - kFarShorterShare);
+  const bool holdsRun = holdsBlock && !(mostlyHidden && runKept < run.units * kFarShorterShare);
   if (run.node >= 0 && !holdsRun && best.units < run.units * kFarShorterShare) {
     Choice rescue = extractor.Run(attempts[1], run.node);
     if (rescue.units > best.units) best = std::move(rescue);
+    // The rules emptied the run too (its blocks hidden, or each judged
+    // alone): its paragraphs are the article as they stand.
+    if (best.units < run.units * kFarShorterShare) best = extractor.RunChoice();
   }
   Extracted result;
   if (best.roots.empty()) return result;

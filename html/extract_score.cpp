@@ -46,40 +46,63 @@ double AncestorShare(int level) { return level == 0 ? 1.0 : level == 1 ? 0.5 : 1
 
 Extractor::Extractor(const Document& doc)
     : d_(doc), n_(doc.Size()), ends_(SubtreeEnds(doc)), names_(ReadNames(doc)), texts_(MeasureTexts(doc)),
-      strongest_(FindStrongestRun()) {}
+      notice_(size_t(n_), 0) {}
+
+const ProseRun& Extractor::StrongestRun() {
+  strongest_ = FindStrongestRun();
+  return strongest_;
+}
 
 Choice Extractor::Run(const Rules& rules, int winner) {
   rules_ = rules;
-  CleanTree();
-  MeasureTree();
-  ScoreCandidates();
   Choice choice;
-  choice.top = winner >= 0 ? winner : PickWinner();
-  if (choice.top >= 0) {
-    choice.roots = WidenBySiblings(choice.top);
-    for (const int root : choice.roots) Tidy(root);
+  for (int look = 0; look <= kMaxNoticesPassed; ++look) {
+    CleanTree();
+    MeasureTree();
+    ScoreCandidates();
+    choice = Choice();
+    choice.top = winner >= 0 ? winner : PickWinner();
+    if (choice.top >= 0) {
+      choice.roots = WidenBySiblings(choice.top);
+      for (const int root : choice.roots) Tidy(root);
+    }
+    // Judged by what tidying kept: a block that holds the article and a
+    // notice is no notice once the notice is tidied away.
+    if (!IsRequestOrLegal(MeasureKept(choice))) break;
+    // A consent bar or a footer is never an article, however it was chosen:
+    // it is set aside for good, and the candidates outside it are scored
+    // again, so that the article it outweighed can still win.
+    choice.roots.clear();
+    choice.units = choice.proseUnits = 0;
+    if (winner >= 0 || choice.top <= Document::kRoot) break;
+    notice_[size_t(choice.top)] = 1;
   }
-  TextMeasure total;
-  for (const int root : choice.roots) {
-    const Subtree& s = sub_[size_t(root)];
-    total.Add({s.units, s.commas, s.stops, s.requestCues, s.legalCues});
-  }
-  // A consent bar or a footer is never an article, however it was chosen.
-  if (IsRequestOrLegal(total)) choice.roots.clear();
-  for (const int root : choice.roots) choice.units += sub_[size_t(root)].units;
   // The writer needs this try's flags, whichever try ran last.
   choice.dropped.resize(size_t(n_));
   for (int n = 0; n < n_; ++n) choice.dropped[size_t(n)] = Dropped(n) ? 1 : 0;
+  return choice;
+}
+
+// What the writer will keep of the choice, not what its roots held before
+// tidying: a choice tidied down to nothing counts as nothing, so that a
+// later try or the fallback replaces it.
+TextMeasure Extractor::MeasureKept(Choice& choice) const {
+  TextMeasure kept;
   for (const int root : choice.roots) {
     for (int n = root; n < ends_[size_t(root)]; ++n) {
       if (Dropped(n)) {
         n = ends_[size_t(n)] - 1;
         continue;
       }
-      if (!d_.At(n).isText && IsProse(block_[size_t(n)])) choice.proseUnits += block_[size_t(n)].own.units;
+      if (d_.At(n).isText) {
+        kept.Add(texts_[size_t(n)]);
+      } else if (IsProse(block_[size_t(n)])) {
+        choice.proseUnits += block_[size_t(n)].own.units;
+      }
     }
   }
-  return choice;
+  choice.units = kept.units;
+  return kept;
 }
 
 std::vector<bool> Extractor::HeadlineNames() const {
@@ -122,9 +145,12 @@ std::vector<TextMeasure> Extractor::MeasureTexts(const Document& d) {
 
 // The run is looked for whatever the names say, except inside readers'
 // discussion, so that a block wrongly named like a share bar or a sidebar
-// cannot hide the article from it.
+// cannot hide the article from it. Hidden blocks count too: a page may
+// serve its whole text in blocks a script shows later (to subscribers, on
+// a click), and a paragraph wrapped alone in a block of its own counts
+// toward the block that holds the wrappers.
 ProseRun Extractor::FindStrongestRun() const {
-  std::vector<std::uint8_t> out(size_t(n_), 0), inLink(size_t(n_), 0);
+  std::vector<std::uint8_t> out(size_t(n_), 0), inLink(size_t(n_), 0), hidden(size_t(n_), 0);
   std::vector<int> blockOf(size_t(n_), Document::kRoot);
   std::vector<Block> blocks(static_cast<size_t>(n_));
   for (int n = 1; n < n_; ++n) {
@@ -135,9 +161,10 @@ ProseRun Extractor::FindStrongestRun() const {
       continue;
     }
     inLink[size_t(n)] = inLink[size_t(parent)] || node.tag == kTag_a;
+    hidden[size_t(n)] = hidden[size_t(parent)] || (!node.isText && IsHidden(n));
     if (!node.isText) {
       if (IsNeverContent(node.tag) || node.tag == kTag_footer || node.tag == kTag_aside ||
-          (names_[size_t(n)] & kDiscussion) || IsHidden(n)) {
+          (names_[size_t(n)] & kDiscussion) || notice_[size_t(n)]) {
         out[size_t(n)] = 1;
       }
       blockOf[size_t(n)] = IsBlock(node.tag) ? n : blockOf[size_t(parent)];
@@ -147,15 +174,58 @@ ProseRun Extractor::FindStrongestRun() const {
     b.own.Add(texts_[size_t(n)]);
     if (inLink[size_t(n)]) b.ownLinkUnits += texts_[size_t(n)].units;
   }
-  std::vector<int> run(size_t(n_), 0);
-  ProseRun strongest;
+  std::vector<TextMeasure> run(static_cast<size_t>(n_));
+  std::vector<int> holder(static_cast<size_t>(n_), -1);
   for (int n = 1; n < n_; ++n) {
-    if (out[size_t(n)] || d_.At(n).isText || !IsProse(blocks[size_t(n)])) continue;
-    const int parent = d_.At(n).parent;
-    run[size_t(parent)] += blocks[size_t(n)].own.units;
-    if (run[size_t(parent)] > strongest.units) strongest = {parent, run[size_t(parent)]};
+    const Block& b = blocks[size_t(n)];
+    if (out[size_t(n)] || d_.At(n).isText || b.own.units < kMinParagraphUnits || b.ownLinkUnits * 2 > b.own.units) continue;
+    int at = d_.At(n).parent;
+    for (int level = 0; level < kWrapperLevels && at > Document::kRoot && HasOneChild(at); ++level) at = d_.At(at).parent;
+    holder[size_t(n)] = at;
+    run[size_t(at)].Add(blocks[size_t(n)].own);
+  }
+  // A consent text is written in long paragraphs, each with a cue or two;
+  // together they read as what they are, and are no article to fall back
+  // to, unless far longer than any notice.
+  ProseRun strongest;
+  for (int n = 0; n < n_; ++n) {
+    const TextMeasure& r = run[size_t(n)];
+    if (r.units > strongest.units && (r.units >= kLongestNoticeUnits || !IsRequestOrLegal(r))) {
+      strongest.node = n;
+      strongest.units = run[size_t(n)].units;
+    }
+  }
+  for (int n = 1; n < n_ && strongest.node >= 0; ++n) {
+    if (holder[size_t(n)] != strongest.node) continue;
+    strongest.paragraphs.push_back(n);
+    strongest.paragraphUnits.push_back(blocks[size_t(n)].own.units);
+    if (hidden[size_t(n)]) strongest.hiddenUnits += blocks[size_t(n)].own.units;
   }
   return strongest;
+}
+
+// True when `n` holds one element or piece of text, blanks aside.
+bool Extractor::HasOneChild(int n) const {
+  int children = 0;
+  for (int c = d_.At(n).firstChild; c >= 0 && children < 2; c = d_.At(c).nextSibling) {
+    if (!d_.At(c).isText || texts_[size_t(c)].units > 0) ++children;
+  }
+  return children == 1;
+}
+
+// The strongest run's paragraphs as they stand, with only what is never
+// text left out: the choice of last resort, when every try fell far short.
+Choice Extractor::RunChoice() const {
+  Choice choice;
+  choice.top = strongest_.node;
+  choice.roots = strongest_.paragraphs;
+  choice.units = strongest_.units;
+  choice.proseUnits = strongest_.units;
+  choice.dropped.assign(size_t(n_), 0);
+  for (int n = 1; n < n_; ++n) {
+    if (choice.dropped[size_t(d_.At(n).parent)] || (!d_.At(n).isText && IsNeverContent(d_.At(n).tag))) choice.dropped[size_t(n)] = 1;
+  }
+  return choice;
 }
 
 // ---- Clean the tree ----
@@ -195,7 +265,8 @@ void Extractor::CleanTree() {
       continue;
     }
     if (node.isText) continue;
-    if (IsNeverContent(node.tag) || IsHidden(n) || (rules_.stripUnlikely && IsUnlikelyCandidate(n))) {
+    if (IsNeverContent(node.tag) || IsHidden(n) || notice_[size_t(n)] ||
+        (rules_.stripUnlikely && IsUnlikelyCandidate(n))) {
       skip_[size_t(n)] = 1;
     }
   }

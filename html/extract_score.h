@@ -40,10 +40,14 @@ struct Subtree {
   int legalCues = 0;
 };
 
-// The most prose under one parent: the units of its child paragraphs.
+// The most prose under one parent: the units of its child paragraphs
+// (a paragraph wrapped alone in a block counts toward the wrapper's parent).
 struct ProseRun {
   int node = -1;
   int units = 0;
+  std::vector<int> paragraphs;  // in document order
+  std::vector<int> paragraphUnits;
+  int hiddenUnits = 0;  // of paragraphs in hidden blocks
 };
 
 bool IsRequestOrLegal(const TextMeasure& m);
@@ -84,8 +88,11 @@ class Extractor {
   // One try; `winner`, when given, is taken as the winner instead of the
   // best-scoring candidate.
   Choice Run(const Rules& rules, int winner = -1);
-  // The page's strongest run of prose, found once.
-  const ProseRun& StrongestRun() const { return strongest_; }
+  // The page's strongest run of prose outside the notices the tries so far
+  // have set aside.
+  const ProseRun& StrongestRun();
+  // The strongest run's paragraphs as the choice, whatever the rules say.
+  Choice RunChoice() const;
 
   // True when node `inner` lies in the subtree of `outer`.
   bool Contains(int outer, int inner) const { return outer >= 0 && inner >= outer && inner < ends_[size_t(outer)]; }
@@ -101,6 +108,7 @@ class Extractor {
   static std::vector<std::uint8_t> ReadNames(const Document& d);
   static std::vector<TextMeasure> MeasureTexts(const Document& d);
   ProseRun FindStrongestRun() const;
+  bool HasOneChild(int n) const;
 
   // clean
   bool IsHidden(int n) const;
@@ -122,6 +130,7 @@ class Extractor {
   bool EndsSentence(int n) const;
   std::vector<int> WidenBySiblings(int top);
   // tidy
+  TextMeasure MeasureKept(Choice& choice) const;
   bool Dropped(int n) const { return skip_[size_t(n)] || removed_[size_t(n)]; }
   Facts FactsOf(int n) const;
   bool IsNeverArticle(int n) const;
@@ -136,7 +145,8 @@ class Extractor {
   const std::vector<int> ends_;
   const std::vector<std::uint8_t> names_;
   const std::vector<TextMeasure> texts_;
-  const ProseRun strongest_;
+  std::vector<std::uint8_t> notice_;  // roots of consent bars and footers a try chose, set aside for good
+  ProseRun strongest_;
   Rules rules_;
   std::vector<std::uint8_t> skip_, removed_, scored_;
   std::vector<Block> block_;

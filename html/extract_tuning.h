@@ -72,13 +72,24 @@ constexpr int kMinCues = 2;
 constexpr int kUnitsPerCue = 90;
 // Texts shorter than this are not searched for cues: a word or two.
 constexpr int kMinCueTextUnits = 4;
+// How many chosen notices a try sets aside before it gives up: a page has
+// a consent bar and a footer, rarely more that outweigh its article.
+constexpr int kMaxNoticesPassed = 2;
+// How many wrappers of a lone paragraph the strongest run looks through.
+constexpr int kWrapperLevels = 3;
+// A notice is short: a run of prose this long in the words of a consent
+// request or a footer is the page's own subject (a report on consent law, a
+// privacy policy), never a bar over it, and the fallback may take it.
+constexpr int kLongestNoticeUnits = 2000;
 // A choice shorter than this share of the page's strongest run of prose
 // (the most prose under one parent) missed the article: the run wins.
 constexpr double kFarShorterShare = 0.25;
 
 // A heading that opens readers' discussion ends the article: what follows it
-// in the chosen part goes, when at least this much prose came before it.
-constexpr int kProseBeforeDiscussion = 4 * kMinParagraphUnits;
+// in the chosen part goes, when a few paragraphs of prose came before it;
+// one that comes sooner is one of the article's own subheadings
+// ("Discussion" after a research piece's introduction).
+constexpr int kProseBeforeDiscussion = 10 * kMinParagraphUnits;
 // Such a heading is short; longer blocks are never compared with the phrases.
 constexpr int kMaxDiscussionHeadingUnits = 40;
 

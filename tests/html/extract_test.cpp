@@ -160,6 +160,151 @@ TEST(ExtractArticle, NoticesFootersAndWrongNamesNeverTakeTheArticlesPlace) {
   }
 }
 
+// `count` paragraphs of plain reporting without commas (so that no rule
+// keeps them for their commas alone), each tagged with `tag` and its number:
+// some 2,700 characters at twenty.
+std::vector<std::string> PlainParagraphs(const std::string& tag, int count) {
+  std::vector<std::string> out;
+  for (int i = 0; i < count; ++i) {
+    out.push_back(tag + std::to_string(i) +
+                  " the harbour board met again on Tuesday. The members looked at the plan for the new quay. "
+                  "They voted to start the work in spring.");
+  }
+  return out;
+}
+
+// Each paragraph as <p>, inside `open` ... `close` around every one (a
+// wrapper per paragraph) or around all of them.
+std::string Paragraphs(const std::vector<std::string>& texts, const std::string& each = "",
+                       const std::string& eachEnd = "") {
+  std::string out;
+  for (const std::string& t : texts) out += each + "<p>" + t + "</p>" + eachEnd;
+  return out;
+}
+
+const std::string kNavigation =
+    "<ul class=\"menu\"><li><a href=\"/\">Home</a></li><li><a href=\"/news\">News</a></li>"
+    "<li><a href=\"/sport\">Sport</a></li><li><a href=\"/about\">About us</a></li></ul>";
+
+// Every guard that removes blocks must leave a page that holds a few
+// thousand characters of paragraph prose with that prose: either the rules
+// keep it, or the strongest run of prose is taken as it stands.
+TEST(ExtractArticle, NoGuardEmptiesAPageOfProse) {
+  const std::vector<std::string> story = PlainParagraphs("Story", 20);
+  const std::string prose = Paragraphs(story);
+  std::string linked;  // the first sentence of every paragraph behind a link
+  for (int i = 0; i < 20; ++i) {
+    linked += "<p><a href=\"/quay\">Story" + std::to_string(i) + " the harbour board met again.</a> "
+              "The members looked at the plan for the new quay on Tuesday. They voted to start the work in spring.</p>";
+  }
+  std::string aboutCookies;  // reporting whose every paragraph names the notices' own words
+  for (int i = 0; i < 20; ++i) {
+    aboutCookies += "<p>Story" + std::to_string(i) +
+                    " the regulator said that cookie banners must offer a clear way to refuse consent. "
+                    "Sites that hide the reject button will be fined from spring.</p>";
+  }
+  std::string aboutRights;
+  for (int i = 0; i < 20; ++i) {
+    aboutRights += "<p>Story" + std::to_string(i) +
+                   " the court said that copyright in the photograph stays with the author. "
+                   "The terms of use of the site could not take it away.</p>";
+  }
+  const struct {
+    const char* guard;
+    std::string page;
+  } cases[] = {
+      {"names of sidebars", kNavigation + "<div class=\"sidebar-story\">" + prose + "</div>"},
+      {"names of readers' discussion", kNavigation + "<div class=\"commentary\">" + prose + "</div>"},
+      {"hidden blocks, one per paragraph, a teaser shown",
+       kNavigation + "<div class=\"story\"><p>Story the teaser that is shown to everyone.</p>" +
+           Paragraphs(story, "<div class=\"locked\" style=\"display: none\">", "</div>") + "</div>"},
+      {"a hidden block around the whole text", kNavigation + "<div hidden>" + prose + "</div>"},
+      {"the words of a consent request", kNavigation + "<div>" + aboutCookies + "</div>"},
+      {"the words of a footer", kNavigation + "<div>" + aboutRights + "</div>"},
+      {"an aside element", kNavigation + "<aside>" + prose + "</aside>"},
+      {"a footer element", kNavigation + "<footer>" + prose + "</footer>"},
+      {"a heading that opens discussion, early in the article",
+       kNavigation + "<div>" + Paragraphs({story[0]}) + "<h3>Discussion</h3>" +
+           Paragraphs(std::vector<std::string>(story.begin() + 1, story.end())) + "</div>"},
+      {"links in every paragraph", kNavigation + "<div><div class=\"text\">" + linked + "</div></div>"},
+      {"form fields in the article's block",
+       kNavigation + "<div><div>" + prose +
+           "<input type=\"text\"><input type=\"text\"><input type=\"text\"><input type=\"text\"><input type=\"text\"><input type=\"text\"><input type=\"text\"><button>Send</button></div></div>"},
+      {"players embedded in the article's block",
+       kNavigation + "<div><div><iframe src=\"/v1\"></iframe>" + prose + "<iframe src=\"/v2\"></iframe></div></div>"},
+      {"names that count against a block", kNavigation + "<div><div class=\"media-tools-widget\">" + prose + "</div></div>"},
+      {"each paragraph wrapped in a block of its own",
+       kNavigation + "<div>" + Paragraphs(story, "<div class=\"para\"><div>", "</div></div>") + "</div>"},
+  };
+  for (const auto& c : cases) {
+    const std::string body = ExtractArticle(c.page).body;
+    EXPECT_TRUE(Has(body, "Story0 ")) << c.guard;
+    EXPECT_TRUE(Has(body, "Story19 ")) << c.guard;
+    EXPECT_GT(body.size(), 2000u) << c.guard;
+    EXPECT_FALSE(Has(body, "About us")) << c.guard;
+  }
+}
+
+// When the article is taken from the strongest run of prose (hidden, or
+// missed by every try), the guards still hold around it: consent bars,
+// footers and readers' comments stay out.
+TEST(ExtractArticle, FallbackToTheRunKeepsProseAndLeavesNoticesOut) {
+  const std::vector<std::string> story = PlainParagraphs("Story", 20);
+  std::string consent = "<div class=\"notice\">";
+  for (int i = 0; i < 8; ++i) {
+    consent += "<p>We use cookies to personalise content. By clicking accept you consent to our use of cookies "
+               "and to the sharing of your personal data with third parties.</p>";
+  }
+  consent += "</div>";
+  // Long paragraphs with a cue or two each, which score as prose, between
+  // the labels of the choices: only the whole reads as a consent request.
+  std::string longConsent = "<div class=\"privacy-box\">";
+  for (int i = 0; i < 6; ++i) {
+    longConsent += "<p>When you visit our website we store cookies on your browser to collect information. "
+                   "The information might relate to you or your device and is mostly used to make the site work "
+                   "as you expect it to and to give a more personal experience. You can choose not to allow some "
+                   "kinds of cookies which may change how the site works for you and what we can offer.</p>"
+                   "<label>Strictly necessary cookies</label> <span>Accept all</span> <span>Opt out</span> "
+                   "<span>Your preferences</span> <a href=\"/privacy\">Privacy policy</a> <span>Third parties</span>";
+  }
+  longConsent += "</div>";
+  const std::string footer =
+      "<div class=\"bottom\"><p>Copyright 2026 Harbour News. All rights reserved. Terms of use. Privacy policy. "
+      "Tel: 555 0100. Fax: 555 0101. Address: 1 Quay Street.</p></div>";
+  std::string comments = "<div class=\"comment-list\">";
+  for (int i = 0; i < 30; ++i) {
+    comments += "<div class=\"comment-body\"><p>Reader" + std::to_string(i) +
+                " thinks the quay is a waste of money and the board should have asked the town first. "
+                "The old quay was fine for the boats we have.</p></div>";
+  }
+  comments += "</div>";
+  const struct {
+    const char* what;
+    std::string page;
+    std::string wanted;    // each "|"-separated piece must be in the body
+    std::string unwanted;  // none of these may be
+  } cases[] = {
+      {"a paywalled article: a shown teaser, the text hidden, a consent bar, a footer and comments",
+       consent + kNavigation + "<div class=\"story\"><p>Story the teaser that is shown to everyone.</p>" +
+           Paragraphs(story, "<div class=\"locked\" style=\"display:none\">", "</div>") + "</div>" + comments + footer,
+       "Story0 |Story19 ", "cookies|Reader|rights reserved|About us"},
+      {"a consent text longer than the article wins first and is set aside",
+       kNavigation + longConsent + "<div class=\"wysiwyg\">" + Paragraphs(PlainParagraphs("Story", 5)) + "</div>" + footer,
+       "Story0 |Story4 ", "cookies|rights reserved"},
+      {"an article in a block named like a discussion, beside the real comments",
+       kNavigation + "<div class=\"commentary\">" + Paragraphs(story) + "</div>" + comments + footer,
+       "Story0 |Story19 ", "Reader|rights reserved"},
+      {"paragraphs wrapped one by one, beside a longer comment list",
+       kNavigation + "<div>" + Paragraphs(story, "<div class=\"para\">", "</div>") + "</div>" + comments + footer,
+       "Story0 |Story19 ", "Reader|rights reserved"},
+  };
+  for (const auto& c : cases) {
+    const std::string body = ExtractArticle(c.page).body;
+    for (const std::string& piece : Pieces(c.wanted)) EXPECT_TRUE(Has(body, piece)) << c.what << ": " << piece;
+    for (const std::string& piece : Pieces(c.unwanted)) EXPECT_FALSE(Has(body, piece)) << c.what << ": " << piece;
+  }
+}
+
 // A page that is nothing but a notice gives no article rather than the notice.
 TEST(ExtractArticle, ANoticeAloneIsNoArticle) {
   std::string consent;
