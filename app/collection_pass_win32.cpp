@@ -61,8 +61,8 @@ ArticleCollector NetworkArticleCollector() {
       ExchangeScope exchange(job.control);
       return search(url, engine);
     };
-    fetchers.articlePage = AsExchange<core::Bytes>(job.control, network.articlePage);
-    fetchers.image = AsExchange<core::Bytes>(job.control, network.image);
+    fetchers.articlePage = AsExchange<collector::Fetched>(job.control, network.articlePage);
+    fetchers.image = AsExchange<collector::Fetched>(job.control, network.image);
     collector::CollectorContext context{job.window, job.control,  fetchers,
                                        job.outputFolder, job.profile, job.search};
     return collector::CollectArticle(job.keyword, context);

@@ -227,9 +227,12 @@ int main(int argc, char** argv) {
     for (int i = 0; i < pages; ++i) pageOf[core::UrlEncode(Keyword(i), true, true)] = i;
     fetchers.articlePage = [&](const Text& url) {
       const auto found = pageOf.find(url);
-      if (found == pageOf.end()) return core::Bytes();
+      collector::Fetched answer;
+      if (found == pageOf.end()) return answer;
       const std::string& page = articles[size_t(found->second)];
-      return core::Bytes(page.begin(), page.end());
+      answer.body.assign(page.begin(), page.end());
+      answer.status = 200;
+      return answer;
     };
     fetchers.image = fetchers.articlePage;
     double waiting = 0;
@@ -283,7 +286,7 @@ int main(int argc, char** argv) {
     const auto start = Clock::now();
     bytes += network.searchPage(prefix + core::UrlEncode(Keyword(i), true, true), profile.search.engines[0])
                  .page.size();
-    bytes += network.articlePage(control + "/a/" + core::IntToText(i)).size();
+    bytes += network.articlePage(control + "/a/" + core::IntToText(i)).body.size();
     serverSeconds += Seconds(Clock::now() - start);
   };
   double waiting = 0;

@@ -20,18 +20,25 @@ using core::Control;
 
 // The body's paragraphs as lines of plain text, the images kept, downloaded
 // (their addresses read against the page's) and re-pointed as the options say
-// at this moment. False when stopped.
-bool PrepareBody(Text& body, const Text& pageAddress, const sources::CleaningRules& rules,
-                 CollectorContext& context) {
+// at this moment; `site` holds the key of encrypted picture addresses. False
+// when stopped.
+bool PrepareBody(Text& body, const Text& pageAddress, const sources::NewsSite& site,
+                 const sources::CleaningRules& rules, CollectorContext& context) {
   const bool keepImages = context.window.IsChecked(Control::选择框_保留图片);
   ImageSources imageSources;
-  body = CleanBody(body, keepImages, imageSources, rules);
+  PictureRules pictures;
+  pictures.lazySources = rules.servedPictures;
+  if (rules.servedPictures) pictures.imageKey = site.imageKey;
+  int leftOut = 0;
+  body = CleanBody(body, keepImages, imageSources, rules, pictures, &leftOut);
+  if (leftOut > 0) context.window.AppendText(Control::编辑框1, PicturesLeftOutLogLine(leftOut, pageAddress));
   if (keepImages && context.window.IsChecked(Control::单选框_图片本地化)) {
+    PictureNames names;
     if (!DownloadImages(body, context.outputFolder, pageAddress, context.fetchers.image,
-                        context.safePoints)) {
+                        context.safePoints, rules.servedPictures ? &names : nullptr)) {
       return false;
     }
-    body = LocaliseImageRefs(body);
+    body = LocaliseImageRefs(body, rules.servedPictures ? &names : nullptr);
   }
   return true;
 }
@@ -124,12 +131,15 @@ Text FindArticleLink(const Text& keyword, const sources::NewsSite& site, Collect
   return Text();
 }
 
-// Fetches, cuts, cleans and saves the article at `link`.
-ArticleOutcome CollectFrom(const Text& keyword, const Text& link, CollectorContext& context,
-                           Miss& miss) {
+// Fetches, cuts, cleans and saves the article at `link` of `site`.
+ArticleOutcome CollectFrom(const Text& keyword, const Text& link, const sources::NewsSite& site,
+                           CollectorContext& context, Miss& miss) {
   const sources::Profile& profile = context.profile;
   if (!context.safePoints.Checkpoint()) return ArticleOutcome::kStopped;
-  const Text page = ArticlePageText(context.fetchers.articlePage(link), profile.article.percentDecode);
+  const Fetched answer = context.fetchers.articlePage(link);
+  // An error page (404, 500, ...) is no article, whatever its markup holds.
+  const Text page =
+      answer.IsErrorStatus() ? Text() : ArticlePageText(answer.body, profile.article.percentDecode);
   ArticleCut article = CutArticle(page, profile.article);
   if ((article.layout == 0 || article.endMissing) && profile.article.fallback) {
     // A page of no known layout, or whose layout's end marker is gone: the
@@ -149,7 +159,7 @@ ArticleOutcome CollectFrom(const Text& keyword, const Text& link, CollectorConte
     return ArticleOutcome::kRejected;
   }
 
-  if (!PrepareBody(article.body, link, profile.cleaning, context)) return ArticleOutcome::kStopped;
+  if (!PrepareBody(article.body, link, site, profile.cleaning, context)) return ArticleOutcome::kStopped;
   return SaveArticle(keyword, article.title, article.body, context, miss);
 }
 
@@ -172,6 +182,10 @@ Text MissLogLine(const Text& keyword, Miss miss) {
   return "未采集“" + keyword + "”：" + reason + "\r\n";
 }
 
+Text PicturesLeftOutLogLine(int count, const Text& articleAddress) {
+  return "图片地址无法解密，已略去" + core::IntToText(count) + "张：" + articleAddress + "\r\n";
+}
+
 Text VerificationLogLine(const Text& engineLabel) {
   return "搜索引擎要求验证：" + engineLabel + "，本次不再使用\r\n";
 }
@@ -186,7 +200,7 @@ ArticleOutcome CollectArticle(const Text& keyword, CollectorContext& context) {
     if (stopped) return ArticleOutcome::kStopped;
     if (link.empty()) continue;
     Miss articleMiss = Miss::kNone;
-    outcome = CollectFrom(keyword, link, context, articleMiss);
+    outcome = CollectFrom(keyword, link, site, context, articleMiss);
     if (outcome == ArticleOutcome::kSaved) context.session.CountSaved(site.host);
     if (outcome != ArticleOutcome::kRejected) return outcome;  // saved, failed write or stopped
     NoteMiss(miss, articleMiss);

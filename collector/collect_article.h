@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "collector/fetched.h"
 #include "collector/result_page.h"
 #include "collector/search_session.h"
 #include "core/safe_points.h"
@@ -23,10 +24,10 @@ struct Fetchers {
   // asked with the engine's headers. A redirect that may be a verification
   // sign (see the engine's signs) is not followed but answered as it is.
   std::function<SearchAnswer(const Text& url, const sources::Engine& engine)> searchPage;
-  // The article page's body bytes, redirects followed (empty on failure).
-  std::function<Bytes(const Text& url)> articlePage;
-  // An image's bytes (empty on failure).
-  std::function<Bytes(const Text& url)> image;
+  // The article page's answer, redirects followed (its body empty on failure).
+  std::function<Fetched(const Text& url)> articlePage;
+  // An image's answer (its body empty on failure).
+  std::function<Fetched(const Text& url)> image;
 };
 
 // What one pass gives every keyword's collection.
@@ -49,11 +50,15 @@ enum class Miss {
   kNotOnSite,      // no result was an article of the site
   kUnrelated,      // the site's articles were not about the keyword
   kVerification,   // every engine asks for verification
-  kNotDownloaded,  // the article page did not come
+  kNotDownloaded,  // the article page did not come, or came as an error page
   kNoBody,         // no article body in the page
   kNoTitle,        // no title in the page
   kTooShort,       // the body is shorter than the minimum
 };
+
+// "图片地址无法解密，已略去<count>张：<article address>\r\n", for an article
+// whose encrypted picture addresses did not decrypt.
+Text PicturesLeftOutLogLine(int count, const Text& articleAddress);
 
 // The log line for a keyword that gave no article:
 // "未采集“<keyword>”：<reason>\r\n".

@@ -151,10 +151,12 @@ Text CleanHtml(Text body, const sources::CleaningRules& rules) {
 }
 
 Text CleanBody(const Text& body, bool keepImages, ImageSources& imageSources,
-               const sources::CleaningRules& rules) {
+               const sources::CleaningRules& rules, const PictureRules& pictures,
+               int* picturesLeftOut) {
   Text text = ReplaceParagraphEnds(StripParagraphTags(body));
   if (!keepImages) return CleanHtml(std::move(text), rules);
-  return RestoreImages(CleanHtml(ProtectImages(text, imageSources), rules), imageSources);
+  return RestoreImages(CleanHtml(ProtectImages(text, imageSources, pictures, picturesLeftOut), rules),
+                       imageSources);
 }
 
 }  // namespace collector

@@ -36,10 +36,12 @@ Text ReplaceParagraphEnds(const Text& body);
 Text CleanHtml(Text body, const sources::CleaningRules& rules);
 
 // The text steps of cleaning one article body: paragraph tags, "</p>", and
-// CleanHtml, with the images protected around it when `keepImages`. The
+// CleanHtml, with the images protected around it when `keepImages` (read as
+// `pictures` say; see ProtectImages for `picturesLeftOut`). The
 // image download and LocaliseImageRefs, which follow when the pictures are
 // made local, are the caller's.
 Text CleanBody(const Text& body, bool keepImages, ImageSources& imageSources,
-               const sources::CleaningRules& rules);
+               const sources::CleaningRules& rules, const PictureRules& pictures = {},
+               int* picturesLeftOut = nullptr);
 
 }  // namespace collector

@@ -3,7 +3,10 @@
 #include <set>
 #include <utility>
 
+#include "collector/picture_address.h"
 #include "core/cut.h"
+#include "html/picture_source.h"
+#include "html/tokenizer.h"
 #include "regex/regex_object.h"
 
 namespace collector {
@@ -45,6 +48,73 @@ bool IsReservedDeviceName(std::string_view name) {
          upper[3] >= '1' && upper[3] <= '9';
 }
 
+// The value of the attribute `name` among the tag's, "" when absent.
+std::string_view AttributeValue(const html::Token& tag, std::string_view name) {
+  for (const html::Attribute& attribute : tag.attributes) {
+    if (attribute.name == name) return attribute.value;
+  }
+  return {};
+}
+
+// The characters that would end or break the restored tag become their
+// percent escapes, as a browser sends them.
+Text TagSafe(std::string_view address) {
+  Text out;
+  for (const char c : address) {
+    if (c == '"') {
+      out += "%22";
+    } else if (c == '<') {
+      out += "%3C";
+    } else if (c == '>') {
+      out += "%3E";
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
+// The picture address of one tag ("<img" + item + ">"); false when the tag
+// is to be left out (an encrypted address that does not decrypt).
+bool ReadPictureAddress(const Text& tag, const PictureRules& rules, Text& address) {
+  html::Tokenizer tokenizer(tag);
+  html::Token token;
+  tokenizer.Next(token);
+  std::string_view value;
+  if (rules.lazySources) {
+    value = html::PictureSource([&](std::string_view name) { return AttributeValue(token, name); });
+  } else {
+    value = AttributeValue(token, "src");
+    // A lazily loaded picture shows a data: placeholder until a script copies
+    // the real address in from data-src.
+    if (core::StartsWith(Text(value), "data:")) {
+      const std::string_view lazy = AttributeValue(token, "data-src");
+      if (!lazy.empty()) value = lazy;
+    }
+  }
+  if (!rules.imageKey.empty() && LooksEncrypted(value)) {
+    if (!DecryptPictureAddress(value, rules.imageKey, address)) return false;
+    address = TagSafe(address);
+    return true;
+  }
+  address = TagSafe(value);
+  return true;
+}
+
+constexpr std::string_view kRestoredStart = "<img src=\"";
+constexpr std::string_view kRestoredEnd = "\">";
+
+// The address of a tag as RestoreImages writes it; "" for any other text
+// the pattern of LocaliseImageRefs finds.
+Text RestoredAddress(const Text& tag) {
+  if (tag.size() < kRestoredStart.size() + kRestoredEnd.size() ||
+      tag.compare(tag.size() - kRestoredEnd.size(), kRestoredEnd.size(), kRestoredEnd) != 0 ||
+      tag.compare(0, kRestoredStart.size(), kRestoredStart) != 0) {
+    return Text();
+  }
+  return tag.substr(kRestoredStart.size(), tag.size() - kRestoredStart.size() - kRestoredEnd.size());
+}
+
 }  // namespace
 
 Text ImageMarker(int n) {
@@ -59,25 +129,24 @@ Text ImageMarker(int n) {
   return marker;
 }
 
-Text ProtectImages(const Text& body, ImageSources& sources) {
+Text ProtectImages(const Text& body, ImageSources& sources, const PictureRules& rules, int* leftOut) {
   sources.clear();
   core::TextArray items;
   core::FindAllBetween(body, "<img", ">", items);
   Text out = body;
-  for (size_t n = 1; n <= items.size(); ++n) {
-    const Text& item = items[n - 1];
+  for (const Text& item : items) {
     const Text tag = "<img" + item + ">";
+    Text address;
+    if (!ReadPictureAddress(tag, rules, address)) {
+      out = core::ReplaceAll(out, tag, "", true);
+      if (leftOut) ++*leftOut;
+      continue;
+    }
     // A tag met before was replaced at its first turn; its address is still
     // recorded once per occurrence.
-    if (core::Find(out, tag, 1, true) > 0) out = core::ReplaceAll(out, tag, ImageMarker(int(n)), true);
-    Text src = core::TextBetween(item, "src=\"", "\"");
-    // A lazily loaded picture shows a data: placeholder until a script copies
-    // the real address in from data-src.
-    if (core::StartsWith(src, "data:")) {
-      Text lazy = core::TextBetween(item, "data-src=\"", "\"");
-      if (!lazy.empty()) src = std::move(lazy);
-    }
-    sources.push_back(std::move(src));
+    const Text marker = ImageMarker(int(sources.size()) + 1);
+    if (core::Find(out, tag, 1, true) > 0) out = core::ReplaceAll(out, tag, marker, true);
+    sources.push_back(std::move(address));
   }
   return out;
 }
@@ -98,7 +167,7 @@ Text RestoreImages(const Text& body, ImageSources& sources) {
     const int n = MarkerAt(body, at, length);
     if (n >= 1 && n <= count) {
       out.append(body, copied, at - copied);
-      out += "<img src=\"" + sources[n - 1] + "\">";
+      out += Text(kRestoredStart) + sources[n - 1] + Text(kRestoredEnd);
       copied = at + length;
       from = int(copied) + 1;
     } else {
@@ -139,7 +208,7 @@ Text ImageFileName(const Text& address) {
   return name;
 }
 
-Text LocaliseImageRefs(const Text& body) {
+Text LocaliseImageRefs(const Text& body, const std::map<Text, Text>* names) {
   regex::RegexObject tags;
   tags.Create("<img src.*?>", body);
   Text out = body;
@@ -148,8 +217,10 @@ Text LocaliseImageRefs(const Text& body) {
     const Text tag = tags.MatchText(i);
     // The same tag again: its occurrences were all replaced at its first turn.
     if (!done.insert(tag).second) continue;
-    const Text address = core::TextBetween(tag, "<img src=\"", "\">");
-    out = core::ReplaceAll(out, tag, "<img src=\"/pic/" + ImageFileName(address) + "\">");
+    const Text address = RestoredAddress(tag);
+    const auto named = names ? names->find(address) : std::map<Text, Text>::const_iterator();
+    const Text name = names && named != names->end() ? named->second : ImageFileName(address);
+    out = core::ReplaceAll(out, tag, "<img src=\"/pic/" + name + "\">");
   }
   return out;
 }

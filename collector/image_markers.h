@@ -4,6 +4,8 @@
 // copies in the picture folder.
 #pragma once
 
+#include <map>
+
 #include "core/text.h"
 
 namespace collector {
@@ -21,11 +23,25 @@ using ImageSources = core::TextArray;
 // marker is the beginning of another.
 Text ImageMarker(int n);
 
+// How a tag's picture address is read.
+struct PictureRules {
+  // Today's pages: src unless it is a placeholder, else the first of the
+  // lazy-loading attributes (see html/picture_source.h). Otherwise src, or
+  // data-src in place of a data: placeholder.
+  bool lazySources = false;
+  // The site's key for addresses it writes encrypted ("" when it has none).
+  Text imageKey;
+};
+
 // Empties `sources`, then replaces every "<img...>" tag of the body (the name
-// in lower case) by its marker, ignoring case, and records the tag's
-// src="..." address ("" when it has none) in `sources`; a data: placeholder
-// gives way to the tag's data-src="..." when it has one.
-Text ProtectImages(const Text& body, ImageSources& sources);
+// in lower case) by its marker, ignoring case, and records the tag's address
+// in `sources` ("" when it has none). The address is read from the tag's
+// attributes by name as `rules` say. A value of the shape of a ciphertext,
+// on a site with a key, is decrypted; when it does not decrypt to an address
+// the tag is removed from the body, nothing is recorded for it, and
+// `leftOut` (when given) counts it: such a picture is never requested.
+Text ProtectImages(const Text& body, ImageSources& sources, const PictureRules& rules = {},
+                   int* leftOut = nullptr);
 
 // Turns every marker of a recorded image back into "<img src="address">",
 // ignoring case, then empties `sources`.
@@ -40,7 +56,9 @@ Text RestoreImages(const Text& body, ImageSources& sources);
 Text ImageFileName(const Text& address);
 
 // Points every "<img src...>" tag of the body (found ignoring case) at the
-// local copy: "<img src="/pic/" + file name + "">".
-Text LocaliseImageRefs(const Text& body);
+// local copy: "<img src="/pic/" + file name + "">", the name the download
+// chose for that address in `names` when given and known there, else
+// ImageFileName's.
+Text LocaliseImageRefs(const Text& body, const std::map<Text, Text>* names = nullptr);
 
 }  // namespace collector

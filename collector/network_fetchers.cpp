@@ -32,6 +32,31 @@ SearchAnswer FetchSearchPage(const Text& url, const sources::Engine& engine, boo
   return answer;
 }
 
+// The value of the last header line named `name` (any letter case) in a raw
+// header block; after redirects the block may hold several answers, and the
+// last one is the final answer's.
+Text LastHeaderValue(const Text& block, std::string_view name) {
+  Text value;
+  for (const Text& line : core::Split(block, "\r\n")) {
+    if (line.size() <= name.size() || line[name.size()] != ':') continue;
+    bool same = true;
+    for (size_t i = 0; i < name.size() && same; ++i) same = core::AsciiLower(line[i]) == core::AsciiLower(name[i]);
+    if (same) value = core::Trim(line.substr(name.size() + 1));
+  }
+  return value;
+}
+
+// One InetFetch with its status and Content-Type.
+Fetched FetchAnswer(const Text& url, http::RequestOptions& options) {
+  Text headers;
+  options.responseHeaders = &headers;
+  Fetched answer;
+  answer.body = http::InetFetch(url, options);
+  answer.status = http::StatusCodeOf(headers);
+  answer.contentType = LastHeaderValue(headers, "Content-Type");
+  return answer;
+}
+
 }  // namespace
 
 Fetchers NetworkFetchers(http::CancelToken* cancel, const sources::Profile& p) {
@@ -59,7 +84,7 @@ Fetchers NetworkFetchers(http::CancelToken* cancel, const sources::Profile& p) {
     options.cancel = cancel;
     if (!proxy.empty()) options.proxy = proxy;
     if (!headers.empty()) options.headers = headers;
-    return http::InetFetch(url, options);
+    return FetchAnswer(url, options);
   };
   // An image host that accepts and never answers must not hold the pass:
   // the time-outs are set explicitly (WinInet's receive time-out is
@@ -69,7 +94,7 @@ Fetchers NetworkFetchers(http::CancelToken* cancel, const sources::Profile& p) {
     options.cancel = cancel;
     if (!proxy.empty()) options.proxy = proxy;
     options.timeoutSeconds = 30;
-    return http::InetFetch(url, options);
+    return FetchAnswer(url, options);
   };
   return fetchers;
 }
