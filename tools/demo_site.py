@@ -32,6 +32,7 @@ import base64
 import html
 import json
 import struct
+import subprocess
 import sys
 import urllib.parse
 import zlib
@@ -52,6 +53,19 @@ VISITOR_TARGET = "/visitor/genvisitor2"
 VISITOR_FORM = "cb=visitor_gray_callback&tid=&from=weibo"
 SUMMARY_TARGET = "/top/summary?cate=realtimehot"
 SIDE_TARGET = "/ajax/side/hotSearch"
+
+
+# The key today's news site encrypts its picture addresses under.
+SOHU_IMAGE_KEY = "www.sohu.com6666"
+
+
+def encrypted_address(address, key=SOHU_IMAGE_KEY):
+    """`address` as today's news site writes it into a picture's data-src:
+    AES-128-ECB with PKCS#7 padding under `key`, in base64, made by the
+    openssl command-line tool."""
+    made = subprocess.run(["openssl", "enc", "-aes-128-ecb", "-K", key.encode().hex(), "-base64", "-A"],
+                          input=address.encode(), stdout=subprocess.PIPE, check=True)
+    return made.stdout.decode().strip()
 
 
 # --- answers -----------------------------------------------------------------
@@ -444,12 +458,15 @@ def current_answers(http_port, https_port, first_valid_pass=1, wall_status=200, 
     def result(keyword, link, title, snippet=None):
         a[bing_target(keyword, searched)] = utf8_page(bing_result_page(keyword, link, title, snippet))
 
-    # 1: today's markup with both pictures: protocol-relative, and lazy with data-src.
+    # 1: today's markup with both pictures as the site serves them: the
+    # address encrypted in data-src without a src, and lazy behind a data:
+    # placeholder with a plain data-src.
     result(BOARD_KEYWORDS[0], bing_link(http + "/a/500101_120"), "嫦娥七号成功着陆月球南极")
     a["/a/500101_120"] = utf8_page(article_today("嫦娥七号成功着陆月球南极", (
         "<p>12月6日20时，嫦娥七号着陆器在月球南极沙克尔顿环形山附近成功着陆。</p> \n"
-        '<p><img src="//127.0.0.1:%d/img/lander.png" alt="着陆器"></p> \n'
-        "<p>着陆器携带的 7 台科学载荷 将陆续开机，开展月表环境与水冰勘查。</p> \n" % http_port),
+        '<p><img max-width="600" data-src="%s" alt="着陆器"></p> \n'
+        "<p>着陆器携带的 7 台科学载荷 将陆续开机，开展月表环境与水冰勘查。</p> \n"
+        % encrypted_address("//127.0.0.1:%d/img/lander.png" % http_port)),
         ('<p><img src="data:image/gif;base64,R0lGODlhAQABAAAAACw=" data-src="//127.0.0.1:%d/img/crater.png"></p> \n'
          "<p>专家介绍，南极地区光照条件特殊，永久阴影区内可能存有水冰。</p> \n" % http_port)))
     a["/img/lander.png"] = answer(png(60, 40, (150, 150, 160)), "image/png")
@@ -496,7 +513,8 @@ def settings_ini(http_port, https_port, news_site=NEWS_SITE, profile="classic"):
                 "hotsearch=%s\r\nhotsearch2=%s\r\nhotsearch3=%s\r\n"
                 "visitor=%s\r\nsearch=%s\r\nsogou=%s\r\nso360=%s\r\n"
                 "[search]\r\nsites=%s\r\ninterval=0\r\n[site.%s]\r\narticle=^/(a/\\d+_\\d+|news/)\r\n"
-                % (h, s, s, s, s, s, s, s, s, s, CURRENT_SITE, CURRENT_SITE))
+                "imagekey=%s\r\n"
+                % (h, s, s, s, s, s, s, s, s, s, CURRENT_SITE, CURRENT_SITE, SOHU_IMAGE_KEY))
     return ("[sources]\r\nprofile=classic\r\n"
             "[hosts]\r\ndate=%s\r\nhotlist=%s\r\nhotsearch=%s\r\nsearch=%s\r\nnewssite=%s\r\n"
             % (h, h, s, s, news_site))

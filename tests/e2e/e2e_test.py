@@ -25,6 +25,7 @@ import sys
 import tempfile
 import time
 import traceback
+import urllib.parse
 import urllib.request
 from xml.sax.saxutils import quoteattr
 
@@ -717,6 +718,58 @@ def current_profile_through_the_proxy(server, base, exe):
         expect((host, method) in seen, "%s %s through the proxy: %r" % (method, host, seen))
     expect_eq(run.files(), sorted([PROXY_KEYWORD + ".txt", "pic"]), "article files (log %r)" % log)
     expect_eq(run.read("pic/lander.png"), site.png(60, 40, (150, 150, 160)), "picture bytes")
+
+
+# The browser-saved sohu page turned back into the form its server sends: the
+# body picture's address encrypted into data-src, with no src.
+SOHU_CAPTURE = os.path.join(ROOT, "tests", "sources", "captures", "articles", "sohu_780060546_458722_2024-05.html")
+SOHU_TITLE = "悲壮！布伦森遭遇左手骨折 第三节受伤提前离场"
+SOHU_PICTURE = "//q6.itc.cn/q_70/images01/20240520/68c32a9ebb35432f89f422df63c01004.jpeg"
+
+
+def served_sohu_page():
+    saved = open(SOHU_CAPTURE, encoding="utf-8").read()
+    tag = '<img max-width="600" src="%s">' % SOHU_PICTURE
+    expect(saved.count(tag) == 1, "the capture's body picture")
+    return saved.replace(tag, '<img max-width="600" data-src="%s">' % site.encrypted_address(SOHU_PICTURE))
+
+
+# A sohu article as served, through the proxy under the real host names and
+# with settings.ini holding only the proxy: the picture is fetched from its
+# decrypted address and the article points at the local copy; nothing is
+# ever asked for at the ciphertext.
+@case
+def sohu_encrypted_pictures_through_the_proxy(server, base, exe):
+    article = "https://www.sohu.com/a/780060546_458722"
+    picture = site.png(64, 48, (40, 90, 160))
+    page = served_sohu_page()
+    cipher = site.encrypted_address(SOHU_PICTURE)
+    server.script({
+        "www.baidu.com/": DATE_ANSWER["/"],
+        "top.baidu.com" + site.BOARD_TARGET: site.answer(
+            site.board_json([SOHU_TITLE], "冬至吃饺子还是汤圆").encode("utf-8"), "application/json"),
+        "cn.bing.com" + site.bing_target(SOHU_TITLE, "www.sohu.com"): site.utf8_page(
+            site.bing_result_page(SOHU_TITLE, site.bing_link(article), SOHU_TITLE)),
+        "cn.bing.com/search": site.utf8_page(site.bing_no_result_page()),
+        "www.sohu.com/a/780060546_458722": site.answer(page.encode("utf-8"), "text/html; charset=utf-8"),
+        "q6.itc.cn" + SOHU_PICTURE[len("//q6.itc.cn"):]: site.answer(picture, "image/jpeg"),
+    })
+    run = Run(base, "sohu-pictures", exe, server, settings="[network]\r\nproxy=127.0.0.1:%d\r\n" % server.proxy)
+    log = run.run("--title=original", "--keep-images", "--images=local")
+    entries = server.log()
+    lines = [(e["host"], e["line"]) for e in entries]
+    expect(("q6.itc.cn", "GET " + SOHU_PICTURE[len("//q6.itc.cn"):] + " HTTP/1.1") in lines,
+           "the picture from its decrypted address: %r" % lines)
+    for e in entries:
+        expect(cipher not in e["line"] and cipher[:20] not in e["line"] and
+               urllib.parse.quote(cipher, safe="")[:20] not in e["line"], "asked at a ciphertext: %r" % e["line"])
+    name = "68c32a9ebb35432f89f422df63c01004.jpeg"
+    expect_eq(run.files(), sorted([SOHU_TITLE + ".txt", "pic"]), "article files (log %r)" % log)
+    expect_eq(run.read("pic/" + name), picture, "picture bytes")
+    text = run.read(SOHU_TITLE + ".txt").decode("gbk")
+    expect_eq(text.count("<img "), 1, "one picture in the article: %r" % text)
+    expect('<img src="/pic/%s">' % name in text, "the article points at the local copy: %r" % text)
+    expect(SOHU_TITLE + "====采集完成！" in log, "article log line: %r" % log)
 
 
 def sogou_page(hits):
