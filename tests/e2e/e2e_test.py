@@ -385,6 +385,7 @@ def image_site(server):
     a["/img/x/a.png"] = site.answer(site.png(3, 2, (255, 0, 0)), "image/png")
     a["/img/y/b.png"] = site.answer(site.png(2, 2, (0, 255, 0)), "image/png")
     a["/img/z/a.png"] = site.answer(site.png(1, 1, (0, 0, 255)), "image/png")
+    a["/img/q.png"] = site.answer(site.png(2, 1, (9, 9, 9)), "image/png")
     server.script(a)
     return h, s
 
@@ -397,7 +398,8 @@ def kept_images_with_their_own_addresses(server, base, exe):
     expect_eq(run.read("图片文章.txt"), gbk(
         '图一<img src="{h}/img/x/a.png">\r\n图二<img src="{s}/img/y/b.png">\r\n'
         '重复<img src="{h}/img/x/a.png">\r\n同名<img src="{h}/img/z/a.png">\r\n'
-        '单引号<img src="">\r\n大写\r\n图片之后的正文，足够长的一段文字。'.format(h=h, s=s)), "article bytes")
+        # src is read by name, so its single quotes keep the address
+        '单引号<img src="{h}/img/q.png">\r\n大写\r\n图片之后的正文，足够长的一段文字。'.format(h=h, s=s)), "article bytes")
     expect_eq(run.files("pic"), None, "no picture folder")
     expect(not any(t.startswith("/img/") for _, t in server.requests()), "no image requested")
 
@@ -409,15 +411,16 @@ def local_pictures_downloaded_and_pointed_at(server, base, exe):
     run.run("--keep-images", "--images=local", "--title=original")
     expect_eq(run.read("图片文章.txt"), gbk(
         '图一<img src="/pic/a.png">\r\n图二<img src="/pic/b.png">\r\n重复<img src="/pic/a.png">\r\n'
-        '同名<img src="/pic/a.png">\r\n单引号<img src="/pic/">\r\n大写\r\n'
+        '同名<img src="/pic/a.png">\r\n单引号<img src="/pic/q.png">\r\n大写\r\n'
         "图片之后的正文，足够长的一段文字。"), "article bytes")
-    expect_eq(run.files("pic"), sorted(["a.png", "b.png"]), "picture files")
+    expect_eq(run.files("pic"), sorted(["a.png", "b.png", "q.png"]), "picture files")
     # The later download of the same name wins.
     expect_eq(run.read("pic/a.png"), site.png(1, 1, (0, 0, 255)), "a.png bytes")
     expect_eq(run.read("pic/b.png"), site.png(2, 2, (0, 255, 0)), "b.png bytes")
     images = [(p, t) for p, t in server.requests() if t.startswith("/img/")]
     expect_eq(images, [("http", "/img/x/a.png"), ("https", "/img/y/b.png"), ("http", "/img/x/a.png"),
-                       ("http", "/img/z/a.png")], "image requests")
+                       ("http", "/img/z/a.png"), ("http", "/img/q.png")], "image requests")
+    expect_eq(run.read("pic/q.png"), site.png(2, 1, (9, 9, 9)), "q.png bytes")
 
 
 @case
