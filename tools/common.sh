@@ -109,6 +109,7 @@ stop_display() {
 ensure_wine_prefix() {
   if [ -f "$WINEPREFIX/.hotarticles-ready" ]; then
     install_wine_fonts
+    install_test_ca
     # One start before the tests: wine processes that start together on a cold
     # wineserver can hang while the prefix is being checked.
     timeout 60 wine cmd /c exit >/dev/null 2>&1
@@ -124,8 +125,23 @@ ensure_wine_prefix() {
       /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
   done
   install_wine_fonts
+  install_test_ca
   wineserver -w
   touch "$WINEPREFIX/.hotarticles-ready"
+}
+
+# The loopback servers' test CA (tools/test_ca.py), made once per prefix in
+# $HOT_TEST_CA and trusted in the prefix's current-user Root store, as a
+# user's Windows trusts the real roots: the programs check certificates
+# against the loopback servers as they do against real sites.
+export HOT_TEST_CA="${HOT_TEST_CA:-$WINEPREFIX/hotarticles-test-ca}"
+install_test_ca() {
+  local reg
+  reg=$(python3 "$ROOT/tools/test_ca.py" "$HOT_TEST_CA") || { log "could not make the test CA"; return 1; }
+  cmp -s "$reg" "$HOT_TEST_CA/installed.reg" && return 0
+  log "trusting the test CA in $WINEPREFIX"
+  wine reg import "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1 || { log "could not import the test CA"; return 1; }
+  cp "$reg" "$HOT_TEST_CA/installed.reg"
 }
 
 # Wine draws the title bar's buttons and the scroll arrows with Marlett; this

@@ -6,9 +6,26 @@ Start
     python3 tools/test_server.py [--ports-file FILE] [--site DIR]
 prints one line of JSON (and writes it to FILE when given), then serves until
 killed or until POST /__quit:
-    {"http": 40001, "https": 40002, "proxy": 40003, "cert": "/tmp/.../cert.pem"}
-The HTTPS port uses a self-signed certificate for "localhost" and 127.0.0.1,
-made with openssl at start. tools/with-test-server starts the server, runs a
+    {"http": 40001, "https": 40002, "proxy": 40003, "cert": "/tmp/.../cert.pem",
+     "proxy_ca": "...", "bad_tls": {"untrusted": 40004, ...}}
+Certificates come from the test CA (tools/test_ca.py) in $HOT_TEST_CA (else
+$WINEPREFIX/hotarticles-test-ca), which tools/common.sh makes and trusts in
+the Wine prefix; without one the server makes a CA of its own that nothing
+trusts. The HTTPS port answers each host name the client asks for (SNI)
+with a certificate for that name, and a client that names none (an address)
+with the one for "localhost" (SAN also 127.0.0.1); the intermediate is sent
+along.
+The "bad_tls" ports answer like the HTTPS port, each with one fault in its
+certificate for "localhost", so that a client that checks certificates must
+refuse them (each on its own port: a client may remember a server it has
+accepted):
+    untrusted   signed by a CA that nobody trusts
+    wrong_name  made for "wrong-name.test" only
+    expired     no longer valid
+    no_chain    the intermediate is not sent
+    switch      a good certificate until POST /__switch_cert, then one signed
+                by the untrusted CA (a bad certificate after a good one on
+                the same port); every answer there closes its connection. tools/with-test-server starts the server, runs a
 command with HOT_TEST_SERVER=127.0.0.1:<http>, HOT_TEST_SERVER_HTTPS=
 127.0.0.1:<https>, HOT_TEST_PROXY=127.0.0.1:<proxy> in its environment (Unix
 variables reach Windows programs under Wine), and stops the server again.
@@ -27,7 +44,11 @@ Control endpoints (on the HTTP port, never recorded)
     GET  /__request?n=K  the raw bytes of request K (0-based; -1 = the last),
                      head and body exactly as received.
     GET  /__count    the number of recorded requests, as decimal text.
-    GET  /__cert     the certificate, DER.
+    GET  /__cert     the HTTPS port's certificate for "localhost", DER.
+    GET  /__proxy_ca the root of the test CA, DER.
+    POST /__switch_cert  the "switch" port's certificate turns bad (body
+                     "good": good again).
+    POST /__untrusted_hosts  JSON list of stand-in hosts (see the proxy).
     POST /__quit     stops the server.
 
 An answer (every key optional)
@@ -69,11 +90,11 @@ The proxy port: a forward proxy that stands in for real sites
     (https://cn.bing.com/..., http://www.baidu.com/) with settings.ini
     holding only "[network] proxy=127.0.0.1:<proxy port>". A CONNECT is
     answered "200 Connection established" and the TLS inside is ended here
-    with a certificate for the host named, signed by the server's own test
-    CA (GET /__proxy_ca gives it, DER, for a store that should trust it;
-    WinHttpFetch and InetFetch accept it anyway). The requests inside the
-    tunnel are recorded with port "tunnel". A CONNECT to 127.0.0.1 or
-    localhost is tunnelled to that port for real.
+    with a certificate for the host named, signed by the test CA. POST
+    /__untrusted_hosts with a JSON list of host names makes the certificates
+    of those hosts come from the untrusted CA instead (until /__reset). The
+    requests inside the tunnel are recorded with port "tunnel". A CONNECT to
+    127.0.0.1 or localhost is tunnelled to that port for real.
     Every recorded request also carries "host": the host (and :port when
     not the default) it was meant for; "" for requests to our own ports.
     Answers for a host: a script keyed "host/path?query" or "host/path" wins
@@ -107,6 +128,9 @@ import threading
 import time
 from http import HTTPStatus
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import test_ca  # noqa: E402
+
 LOCK = threading.Lock()
 SCRIPTS = {}
 LOG = []
@@ -114,7 +138,10 @@ SITE = None
 HOSTS_DIR = None
 CERT_DER = b""
 CA_LOCK = threading.Lock()  # one certificate made at a time
-CA = {}  # the proxy's test CA: "cert", "key", "der", "folder"; leaf contexts by host
+CA = {}  # the test CA (see test_ca.ensure_ca), "work" and "der" (the root)
+CONTEXTS = {}  # server contexts by (host, "good"|"untrusted")
+UNTRUSTED_HOSTS = set()  # stand-in hosts whose certificates come from the untrusted CA
+SWITCH = [False]  # the "switch" port's certificate has turned bad
 QUIT = threading.Event()
 PATTERN_CACHE = {}
 VISITOR_PASSES = [0]  # passes issued by a visitor service since the start or /__reset
@@ -435,6 +462,12 @@ def control(conn, req):
             SCRIPTS.clear()
             LOG.clear()
             VISITOR_PASSES[0] = 0
+            UNTRUSTED_HOSTS.clear()
+    elif path == "/__untrusted_hosts":
+        with LOCK:
+            UNTRUSTED_HOSTS.update(h.lower() for h in json.loads(req["body"].decode("utf-8")))
+    elif path == "/__switch_cert":
+        SWITCH[0] = req["body"] != b"good"
     elif path == "/__log":
         with LOCK:
             items = [dict((k, v) for k, v in e.items() if k not in ("raw", "body")) for e in LOG]
@@ -468,30 +501,36 @@ def is_loopback(host):
     return host in ("127.0.0.1", "localhost", "[::1]")
 
 
-def leaf_context(host):
-    """A TLS server context with a certificate for `host`, signed by the test CA."""
+def leaf_context(host, kind="good"):
+    """A TLS server context with a certificate for `host`: from the test CA's
+    intermediate, the chain sent ("good"), or from the untrusted CA."""
     with CA_LOCK:
-        return make_leaf(host)
-
-
-def make_leaf(host):
-    context = CA.get("leaf:" + host)
-    if context:
+        context = CONTEXTS.get((host, kind))
+        if context:
+            return context
+        stem = "".join(c if c.isalnum() or c in ".-" else "_" for c in host) + "-" + kind
+        names = [host, "127.0.0.1"] if host == "localhost" else [host]
+        issuer = CA["untrusted"] if kind == "untrusted" else None
+        cert, key = test_ca.server_certificate(CA, CA["work"], stem, names, issuer=issuer)
+        context = server_context(cert, key)
+        CONTEXTS[(host, kind)] = context
         return context
-    folder = CA["folder"]
-    safe = "".join(c if c.isalnum() or c in ".-" else "_" for c in host)
-    key, csr, cert, ext = (os.path.join(folder, safe + x) for x in (".key", ".csr", ".pem", ".ext"))
-    alt = "IP:" + host if host.replace(".", "").isdigit() else "DNS:" + host
-    with open(ext, "w") as f:
-        f.write("subjectAltName=%s\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n" % alt)
-    quiet = {"check": True, "stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
-    subprocess.run(["openssl", "req", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", csr,
-                    "-subj", "/CN=" + host], **quiet)
-    subprocess.run(["openssl", "x509", "-req", "-in", csr, "-CA", CA["cert"], "-CAkey", CA["key"],
-                    "-CAcreateserial", "-days", "30", "-out", cert, "-extfile", ext], **quiet)
+
+
+def server_context(cert, key, pick_by_name=False):
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.load_cert_chain(cert, key)
-    CA["leaf:" + host] = context
+    if pick_by_name:
+        # The certificate for the name the client asks for (SNI); a client
+        # that names no host (an address) gets the one for "localhost".
+        def by_name(sock, name, _context):
+            if name and name.lower() != "localhost":
+                try:
+                    sock.context = leaf_context(name.lower())
+                except (subprocess.CalledProcessError, ssl.SSLError, OSError):
+                    return ssl.ALERT_DESCRIPTION_INTERNAL_ERROR
+            return None
+        context.sni_callback = by_name
     return context
 
 
@@ -501,8 +540,10 @@ def stand_in(client, req):
     target = req["line"].split(" ")[1]
     host, _, port = target.rpartition(":")
     host = host.lower()
+    with LOCK:
+        kind = "untrusted" if host in UNTRUSTED_HOSTS else "good"
     try:
-        context = leaf_context(host)
+        context = leaf_context(host, kind)
     except (subprocess.CalledProcessError, ssl.SSLError, OSError):
         client.sock.sendall(b"HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\n\r\n")
         return
@@ -521,7 +562,9 @@ def stand_in(client, req):
             entry = record("tunnel", r, named)
             # A request for another host down this tunnel would reach the
             # wrong server through a real proxy: refuse it as one would.
-            meant = host_of(r["line"], "443")
+            meant = host_of(r["line"], "443") or (header(r, "Host") or "").lower()
+            if meant.endswith(":443"):
+                meant = meant[:-4]
             if meant and meant != named:
                 sock.sendall(b"HTTP/1.1 421 Misdirected Request\r\nContent-Length: 0\r\n\r\n")
                 continue
@@ -578,7 +621,10 @@ class Handler(socketserver.BaseRequestHandler):
         sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
         if kind == "https":
             try:
-                sock = self.server.context.wrap_socket(sock, server_side=True)
+                context = self.server.context
+                if getattr(self.server, "switch", False) and SWITCH[0]:
+                    context = self.server.bad_context
+                sock = context.wrap_socket(sock, server_side=True)
             except (ssl.SSLError, OSError):
                 return
         conn = Conn(sock)
@@ -604,6 +650,8 @@ class Handler(socketserver.BaseRequestHandler):
                     return
                 if not send_answer(conn, req, kind, entry):
                     return
+                if getattr(self.server, "switch", False):
+                    return  # each connection there is checked afresh
         except (OSError, ValueError):
             return
         finally:
@@ -619,30 +667,23 @@ class Server(socketserver.ThreadingTCPServer):
     request_queue_size = 128
 
 
-def make_ca(folder):
-    """The proxy's test CA, which signs a certificate for each host it stands in for."""
-    key = os.path.join(folder, "ca.key")
-    cert = os.path.join(folder, "ca.pem")
-    subprocess.run(
-        ["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "30",
-         "-keyout", key, "-out", cert, "-subj", "/CN=hotarticles test proxy CA",
-         "-addext", "basicConstraints=critical,CA:TRUE",
-         "-addext", "keyUsage=critical,keyCertSign,cRLSign"],
-        check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    with open(cert) as f:
-        der = ssl.PEM_cert_to_DER_cert(f.read())
-    CA.update({"cert": cert, "key": key, "der": der, "folder": folder})
+def find_ca_folder():
+    """The test CA trusted in the Wine prefix, when there is one."""
+    folder = os.environ.get("HOT_TEST_CA")
+    if not folder:
+        prefix = os.environ.get("WINEPREFIX") or os.environ.get("HOT_WINEPREFIX") or os.path.expanduser(
+            "~/.local/share/hotarticles/wineprefix")
+        folder = os.path.join(prefix, "hotarticles-test-ca")
+    return folder if os.path.exists(os.path.join(folder, "ca.pem")) else None
 
 
-def make_cert(folder):
-    key = os.path.join(folder, "key.pem")
-    cert = os.path.join(folder, "cert.pem")
-    subprocess.run(
-        ["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "30",
-         "-keyout", key, "-out", cert, "-subj", "/CN=localhost",
-         "-addext", "subjectAltName=DNS:localhost,IP:127.0.0.1"],
-        check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    return cert, key
+def make_certificates(work):
+    """The CA and the certificates of the fixed ports: the good one, the bad ones."""
+    CA.update(test_ca.ensure_ca(find_ca_folder() or os.path.join(work, "ca")))
+    CA["work"] = work
+    CA["der"] = test_ca.der_of(CA["root"][0])
+    bad = dict(CA["fixed"])
+    return bad.pop("localhost"), bad
 
 
 def main():
@@ -656,22 +697,26 @@ def main():
     HOSTS_DIR = os.path.abspath(args.hosts) if args.hosts else None
     folder = tempfile.mkdtemp(prefix="hot-test-server-")
     try:
-        cert, key = make_cert(folder)
-        make_ca(folder)
-        with open(cert) as f:
-            CERT_DER = ssl.PEM_cert_to_DER_cert(f.read())
+        (cert, key), bad = make_certificates(folder)
+        CERT_DER = test_ca.der_of(cert)
         servers = {}
-        for kind in ("http", "https", "proxy"):
+        for kind in ("http", "https", "proxy") + tuple("bad:" + b for b in bad) + ("bad:switch",):
             server = Server(("127.0.0.1", 0), Handler)
-            server.kind = kind
+            server.kind = "https" if kind.startswith("bad:") else kind
             if kind == "https":
-                server.context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-                server.context.load_cert_chain(cert, key)
+                server.context = server_context(cert, key, pick_by_name=True)
+            elif kind == "bad:switch":
+                server.context = server_context(cert, key)
+                server.bad_context = server_context(*bad["untrusted"])
+                server.switch = True
+            elif kind.startswith("bad:"):
+                server.context = server_context(*bad[kind[4:]])
             servers[kind] = server
             threading.Thread(target=server.serve_forever, daemon=True).start()
-        ports = {k: s.server_address[1] for k, s in servers.items()}
+        ports = {k: s.server_address[1] for k, s in servers.items() if not k.startswith("bad:")}
+        ports["bad_tls"] = {k[4:]: s.server_address[1] for k, s in servers.items() if k.startswith("bad:")}
         ports["cert"] = cert
-        ports["proxy_ca"] = CA["cert"]
+        ports["proxy_ca"] = CA["root"][0]
         line = json.dumps(ports)
         if args.ports_file:
             with open(args.ports_file + ".tmp", "w") as f:

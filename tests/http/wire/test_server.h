@@ -51,10 +51,15 @@ class TestServer {
   // The recorded requests as the server's JSON text.
   std::string Log();
   std::string Certificate();
+  // The HTTPS port with one fault in its certificate (see the server's
+  // "bad_tls": untrusted, wrong_name, expired, no_chain, switch); 0 when none.
+  int BadTlsPort(const std::string& fault) const;
+  // A control endpoint of the server that answers "ok" (POST).
+  bool Control(const std::string& target, const std::string& body = "");
 
  private:
   std::string Exchange(const std::string& method, const std::string& target, const std::string& body);
-  std::string http_, https_, proxy_;
+  std::string http_, https_, proxy_, badTls_;
 };
 
 // The numbered lines "00000000\n00000001\n..." cut at `size` bytes.

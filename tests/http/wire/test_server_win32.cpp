@@ -97,7 +97,19 @@ struct WinsockInit {
 }  // namespace
 
 TestServer::TestServer()
-    : http_(Env("HOT_TEST_SERVER")), https_(Env("HOT_TEST_SERVER_HTTPS")), proxy_(Env("HOT_TEST_PROXY")) {}
+    : http_(Env("HOT_TEST_SERVER")),
+      https_(Env("HOT_TEST_SERVER_HTTPS")),
+      proxy_(Env("HOT_TEST_PROXY")),
+      badTls_(" " + Env("HOT_TEST_BAD_TLS")) {}
+
+int TestServer::BadTlsPort(const std::string& fault) const {
+  const size_t at = badTls_.find(" " + fault + "=");
+  return at == std::string::npos ? 0 : std::atoi(badTls_.c_str() + at + fault.size() + 2);
+}
+
+bool TestServer::Control(const std::string& target, const std::string& body) {
+  return Exchange("POST", target, body) == "ok";
+}
 
 std::string TestServer::LocalhostHttpsUrl(const std::string& target) const {
   return "https://localhost:" + https_.substr(https_.find(':') + 1) + target;
