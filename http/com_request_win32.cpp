@@ -10,6 +10,7 @@
 #include "core/encoding.h"
 #include "http/com_request.h"
 #include "http/headers.h"
+#include "http/inet_fetch.h"
 #include "http/request_rules.h"
 
 namespace http {
@@ -183,7 +184,18 @@ class Dispatch {
       params.rgdispidNamedArgs = &named;
       params.cNamedArgs = 1;
     }
-    return object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr, nullptr);
+    EXCEPINFO exception = {};
+    hr = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &exception, nullptr);
+    if (hr == DISP_E_EXCEPTION) {
+      // The object's own error is in the exception (a refused certificate
+      // is only told there).
+      if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
+      if (FAILED(exception.scode)) hr = exception.scode;
+      SysFreeString(exception.bstrSource);
+      SysFreeString(exception.bstrDescription);
+      SysFreeString(exception.bstrHelpFile);
+    }
+    return hr;
   }
 
   IDispatch* object_ = nullptr;
@@ -255,11 +267,13 @@ Bytes ComHttpRequest(const Text& url, RequestOptions& o) {
     SetBool(*value, false);
     request.Put(L"Option", option.get(), value.get());
   }
+  const bool checkCertificates = Checking(o.certificates);
   {
-    // Wine does not implement this option; the result is not examined anyway.
+    // The certificate errors ignored (option 4): all or none. Wine does not
+    // implement this option and always checks; the result is not examined.
     Variant option, value;
     SetInt(*option, 4);
-    SetInt(*value, 0x3300);
+    SetInt(*value, long(WinHttpSecurityFlags(checkCertificates)));
     request.Put(L"Option", option.get(), value.get());
   }
 
@@ -278,8 +292,14 @@ Bytes ComHttpRequest(const Text& url, RequestOptions& o) {
     setHeader("Cookie", *cookies);
   }
   for (const auto& line : ComHeaderLines(headers)) setHeader(line.first, line.second);
+  // The object keeps a tunnel through the proxy open for the next request,
+  // and Wine's sends it down that tunnel whatever host it is for: to
+  // another server, whose certificate is never seen. Such a tunnel serves
+  // one request only.
+  if (!proxy.empty() && IsSecureUrl(url)) setHeader("Connection", "close");
 
   if (IsCancelled(cancel)) return Bytes();
+  HRESULT failure = S_OK;
   {
     Variant body;
     if (!postBytes.empty()) {
@@ -287,12 +307,12 @@ Bytes ComHttpRequest(const Text& url, RequestOptions& o) {
     } else {
       SetString(*body, postText);
     }
-    request.Call(L"Send", {body.get()});
+    failure = request.Call(L"Send", {body.get()});
   }
   // Wait for the whole response in slices, watching the cancel token and,
   // unless the object's own time-outs were asked for, the time-out.
   const auto start = std::chrono::steady_clock::now();
-  for (;;) {
+  while (SUCCEEDED(failure)) {
     if (IsCancelled(cancel)) {
       request.Call(L"Abort", {});
       return Bytes();
@@ -300,7 +320,11 @@ Bytes ComHttpRequest(const Text& url, RequestOptions& o) {
     Variant slice, done;
     SetInt(*slice, kWaitSliceSeconds);
     const auto sliceStart = std::chrono::steady_clock::now();
-    if (FAILED(request.Call(L"WaitForResponse", {slice.get()}, done.get()))) break;
+    const HRESULT answer = request.Call(L"WaitForResponse", {slice.get()}, done.get());
+    if (FAILED(answer)) {
+      failure = answer;
+      break;
+    }
     if ((*done).vt == VT_BOOL && (*done).boolVal != VARIANT_FALSE) break;
     // "Not yet" means the slice ran out. Wine answers "not yet" at once when
     // the whole response had arrived before the call, and would keep saying
@@ -313,6 +337,10 @@ Bytes ComHttpRequest(const Text& url, RequestOptions& o) {
     }
   }
   if (IsCancelled(cancel)) return Bytes();
+  if (FAILED(failure) && checkCertificates && IsSecureUrl(url)) {
+    const CertificateFault fault = ComCertificateFault(failure);
+    if (fault != CertificateFault::kNone) o.certificates->Refused(UrlHost(url, true), fault, long(failure));
+  }
 
   Bytes result;
   {

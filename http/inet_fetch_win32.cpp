@@ -86,7 +86,8 @@ Bytes InetFetch(const Text& url, RequestOptions& o) {
                                    nullptr, nullptr, InetRequestFlags(cookiesGiven, noRedirect, secure), 0));
   if (!x.request) return Bytes();
   SetTimeouts(x.request.get(), timeout);
-  DWORD securityFlags = 0x0001F380;
+  const bool checkCertificates = Checking(o.certificates);
+  DWORD securityFlags = InetSecurityFlags(checkCertificates);
   InternetSetOptionW(x.request.get(), INTERNET_OPTION_SECURITY_FLAGS, &securityFlags, sizeof securityFlags);
 
   const Text block =
@@ -99,15 +100,22 @@ Bytes InetFetch(const Text& url, RequestOptions& o) {
   CancelRegistration closer(cancel, [&x] { x.request.Close(); });
   if (IsCancelled(cancel)) return Bytes();
 
-  // The result of the send is not examined: a failed send reads nothing.
-  // The header block alone goes as bytes: WinInet writes a UTF-16 block in
-  // the system's ANSI code page, where Chinese in a header or cookie would
-  // turn into "?"; bytes given through the A call reach the wire as given.
+  // A failed send reads nothing; its error only matters to tell a refused
+  // certificate. The header block alone goes as bytes: WinInet writes a
+  // UTF-16 block in the system's ANSI code page, where Chinese in a header
+  // or cookie would turn into "?"; bytes given through the A call reach the
+  // wire as given.
+  BOOL sent;
   if (method == 0) {
-    HttpSendRequestA(x.request.get(), block.c_str(), DWORD(block.size()), const_cast<char*>(""), 0);
+    sent = HttpSendRequestA(x.request.get(), block.c_str(), DWORD(block.size()), const_cast<char*>(""), 0);
   } else {
-    HttpSendRequestA(x.request.get(), block.c_str(), DWORD(block.size()),
-                     postBytes.empty() ? nullptr : postBytes.data(), DWORD(postBytes.size()));
+    sent = HttpSendRequestA(x.request.get(), block.c_str(), DWORD(block.size()),
+                            postBytes.empty() ? nullptr : postBytes.data(), DWORD(postBytes.size()));
+  }
+  if (!sent && checkCertificates && !IsCancelled(cancel)) {
+    const DWORD error = GetLastError();
+    const CertificateFault fault = InetCertificateFault(error);
+    if (fault != CertificateFault::kNone) o.certificates->Refused(UrlHost(url, true), fault, long(error));
   }
 
   Bytes body;

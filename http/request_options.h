@@ -13,6 +13,7 @@
 
 #include "core/text.h"
 #include "http/cancel.h"
+#include "http/certificates.h"
 
 struct IDispatch;  // the COM request object, when the caller has one
 
@@ -78,6 +79,10 @@ struct RequestOptions {
   // Checked before sending and between read chunks; a cancelled exchange
   // closes its handles and returns what a failed exchange returns.
   CancelToken* cancel = nullptr;
+  // Whether the server's certificate is checked, and where a refusal is
+  // told. Null: certificate errors are ignored. A refused certificate fails
+  // the exchange like a connection that could not be made.
+  CertificateCheck* certificates = nullptr;
 };
 
 }  // namespace http

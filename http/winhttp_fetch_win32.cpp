@@ -7,6 +7,7 @@
 #include "core/page_limit.h"
 #include "http/charset.h"
 #include "http/headers.h"
+#include "http/inet_fetch.h"
 #include "http/internet_handle_win32.h"
 #include "http/request_rules.h"
 #include "http/wide_text_win32.h"
@@ -31,6 +32,14 @@ struct Exchange {
   WinHttpHandle connection;
   WinHttpHandle request;
 };
+
+// Collects the failure flags of the secure-failure callback (Windows names
+// the certificate's faults there; the error itself only says "secure failure").
+void CALLBACK OnSecureFailure(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info, DWORD length) {
+  if (status == WINHTTP_CALLBACK_STATUS_SECURE_FAILURE && context && info && length >= sizeof(DWORD)) {
+    *reinterpret_cast<DWORD*>(context) |= *static_cast<const DWORD*>(info);
+  }
+}
 
 // Lets the thread's pending window messages be processed.
 void PumpMessages() {
@@ -68,6 +77,8 @@ Text WinHttpFetch(const Text& url, RequestOptions& o) {
   const bool normaliseHeaders = o.normaliseHeaders.value_or(true);
   const Bytes postBytes = o.postBytes.value_or(Bytes());
   CancelToken* cancel = o.cancel;
+  const bool checkCertificates = Checking(o.certificates);
+  DWORD secureFailure = 0;
 
   Exchange x;
   auto fail = [&](const char* errorText) {
@@ -126,8 +137,13 @@ Text WinHttpFetch(const Text& url, RequestOptions& o) {
       return fail("707 设置代理凭证失败!");
     }
   }
-  // Certificate problems never stop a fetch, for http and https alike.
-  if (!SetDword(x.request.get(), WINHTTP_OPTION_SECURITY_FLAGS, 0x3300)) {
+  if (checkCertificates) {
+    // The flags are left as they are: every certificate error fails the send.
+    DWORD_PTR context = reinterpret_cast<DWORD_PTR>(&secureFailure);
+    WinHttpSetOption(x.request.get(), WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof context);
+    WinHttpSetStatusCallback(x.request.get(), OnSecureFailure, WINHTTP_CALLBACK_FLAG_SECURE_FAILURE, 0);
+  } else if (!SetDword(x.request.get(), WINHTTP_OPTION_SECURITY_FLAGS, WinHttpSecurityFlags(false))) {
+    // Certificate problems never stop such a fetch, for http and https alike.
     return fail("忽略错误/证书错误  失败！");
   }
   // Without cookies of the caller WinHTTP neither stores nor sends its own;
@@ -159,11 +175,24 @@ Text WinHttpFetch(const Text& url, RequestOptions& o) {
 
   const Bytes body = !postBytes.empty() ? postBytes : Bytes(postText.begin(), postText.end());
   LPVOID bodyData = body.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<std::uint8_t*>(body.data());
+  // A refused certificate fails the send (or, on some platforms, the
+  // receive) like a server that cannot be reached, and is told once.
+  auto refused = [&] {
+    const DWORD error = GetLastError();
+    const CertificateFault fault = WinHttpCertificateFault(error, secureFailure);
+    if (checkCertificates && secure && fault != CertificateFault::kNone && !IsCancelled(cancel)) {
+      o.certificates->Refused(UrlHost(url, true), fault, long(error));
+    }
+  };
   if (!WinHttpSendRequest(x.request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, bodyData, DWORD(body.size()),
                           DWORD(body.size()), 0)) {
+    refused();
     return fail("711 发送请求失败!");
   }
-  if (!WinHttpReceiveResponse(x.request.get(), nullptr)) return fail("712 服务器未响应!");
+  if (!WinHttpReceiveResponse(x.request.get(), nullptr)) {
+    refused();
+    return fail("712 服务器未响应!");
+  }
 
   Bytes received;
   std::vector<std::uint8_t> chunk;

@@ -233,6 +233,22 @@ TEST_F(InetWire, ThroughTheProxy) {
   EXPECT_EQ(r.line.rfind("GET http://example.invalid", 0), 0u) << r.line;
 }
 
+// Without a check (the classic sources, or certificates=ignore) a
+// certificate from an unknown CA, for another name, passes.
+TEST_F(InetWire, UncheckedHttpsTakesAnyCertificate) {
+  ASSERT_TRUE(server.Script("/u", Body("unchecked")));
+  std::vector<Text> lines;
+  http::CertificateCheck ignore(false, [&lines](const Text& line) { lines.push_back(line); });
+  for (const char* fault : {"untrusted", "wrong_name"}) {
+    RequestOptions o;
+    o.certificates = &ignore;
+    const std::string url = "https://localhost:" + std::to_string(server.BadTlsPort(fault)) + "/u";
+    EXPECT_EQ(AsString(http::InetFetch(url, o)), "unchecked") << fault;
+    EXPECT_EQ(AsString(http::InetFetch(url)), "unchecked") << fault;
+  }
+  EXPECT_TRUE(lines.empty());
+}
+
 TEST_F(InetWire, HttpsThroughTheProxyByConnect) {
   ASSERT_TRUE(server.Script("www.sohu.com/a/1_2", Body("article of the stand-in")));
   RequestOptions o;

@@ -182,6 +182,20 @@ TEST_F(WinHttpWire, HttpsWithASelfSignedCertificate) {
   EXPECT_EQ(responseCookies, "s=1");
 }
 
+// Without a check (the classic sources, or certificates=ignore) a
+// certificate from an unknown CA passes, and nothing is told.
+TEST_F(WinHttpWire, UncheckedHttpsTakesAnyCertificate) {
+  const std::string port = std::to_string(server.BadTlsPort("untrusted"));
+  ASSERT_TRUE(server.Script("/u", Body("unchecked")));
+  std::vector<Text> lines;
+  http::CertificateCheck ignore(false, [&lines](const Text& line) { lines.push_back(line); });
+  RequestOptions o;
+  o.certificates = &ignore;
+  EXPECT_EQ(http::WinHttpFetch("https://localhost:" + port + "/u", o), "unchecked");
+  EXPECT_EQ(http::WinHttpFetch("https://localhost:" + port + "/u"), "unchecked");
+  EXPECT_TRUE(lines.empty());
+}
+
 TEST_F(WinHttpWire, NumberedErrorTexts) {
   Answer dropped;
   dropped.close = true;
