@@ -247,6 +247,7 @@ Profile MakeCurrent() {
   p.name = "current";
   p.kind = ProfileKind::kCurrent;
   p.explainMisses = true;
+  p.checkCertificates = true;
   p.dateAddress = "http://www.baidu.com/";
 
   p.hotLists = CurrentHotLists(agent);

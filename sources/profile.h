@@ -210,6 +210,9 @@ struct Profile {
   // The HTTP proxy ("host:port") every request of a pass goes through,
   // https by CONNECT; empty: direct.
   Text proxy;
+  // Servers' certificates are checked (chain to a trusted root, name,
+  // dates); false: every certificate error is ignored.
+  bool checkCertificates = false;
 };
 
 // The built-in profiles.

@@ -579,6 +579,13 @@ Settings ParseSettings(const Text& content, core::TextArray& problems) {
         problems.push_back(
             LineProblem(number, "的配置名 " + value + " 未知（可用 " + ProfileNames() + "）"));
       }
+    } else if (section == "network" && key == "certificates") {
+      settings.certificates.clear();
+      if (value == "check" || value == "ignore") {
+        settings.certificates = value;
+      } else {
+        problems.push_back(LineProblem(number, "的取值 " + value + " 无效（应为 check 或 ignore）"));
+      }
     } else if (section == "network") {
       if (key != "proxy") {
         problems.push_back(LineProblem(number, "的键 " + key + " 未知"));
@@ -630,6 +637,7 @@ Profile BuildProfile(const Settings& settings, const Text& chosen, core::TextArr
   }
   if (const Text* h = host("newssite")) search.sites.front().host = *h;
   profile.proxy = settings.proxy;
+  if (!settings.certificates.empty()) profile.checkCertificates = settings.certificates == "check";
   return profile;
 }
 

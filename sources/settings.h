@@ -18,6 +18,7 @@
 //   [site.HOST]  article=<pattern over an article's path on that site>
 //                hosts=<other hosts of the site, separated by commas>
 //                imagekey=<the key its picture addresses are encrypted under>
+//   [network]    proxy=host:port, certificates=check|ignore
 //
 // Every line that cannot be used gives one problem text (a log line naming
 // the line) and the field keeps the profile's value.
@@ -46,6 +47,7 @@ struct Settings {
   Text profile;                // [sources] profile=, "" when not given
   size_t profileLine = 0;
   Text proxy;                  // [network] proxy=, "" when not given or bad
+  Text certificates;           // [network] certificates=check|ignore, "" when not given or bad
   std::vector<SettingsEntry> entries;  // the profile sections' keys, in file order
 };
 

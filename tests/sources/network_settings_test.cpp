@@ -36,6 +36,21 @@ TEST(ProxySetting, ValueIsHostAndPort) {
   for (const Case& c : cases) EXPECT_EQ(sources::ProxyValue(c.value), c.proxy) << c.value;
 }
 
+// The profile `chosen` as settings of `content` make it, and their lines.
+sources::Profile Built(const char* content, const char* chosen, TextArray& problems) {
+  return sources::BuildProfile(sources::ParseSettings(content, problems), chosen, problems);
+}
+
+// `problem` the one settings line, or none when it is "".
+void ExpectProblem(const TextArray& problems, const char* problem) {
+  if (*problem) {
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0], problem);
+  } else {
+    EXPECT_TRUE(problems.empty()) << problems[0];
+  }
+}
+
 // [network] proxy= reaches the profile; a bad value is one settings line
 // and the pass goes direct.
 TEST(ProxySetting, SettingsLineOrDirect) {
@@ -59,15 +74,41 @@ TEST(ProxySetting, SettingsLineOrDirect) {
     SCOPED_TRACE(c.content);
     for (const char* chosen : {"classic", "current"}) {
       TextArray problems;
-      const sources::Profile p =
-          sources::BuildProfile(sources::ParseSettings(c.content, problems), chosen, problems);
-      EXPECT_EQ(p.proxy, c.proxy);
-      if (*c.problem) {
-        ASSERT_EQ(problems.size(), 1u);
-        EXPECT_EQ(problems[0], c.problem);
-      } else {
-        EXPECT_TRUE(problems.empty()) << problems[0];
-      }
+      EXPECT_EQ(Built(c.content, chosen, problems).proxy, c.proxy);
+      ExpectProblem(problems, c.problem);
+    }
+  }
+}
+
+// [network] certificates= : current checks unless told to ignore; classic
+// ignores unless told to check; a bad value is one line and the default.
+TEST(CertificatesSetting, CheckIgnoreOrTheProfilesDefault) {
+  struct Case {
+    const char* content;
+    bool classic, current;  // checkCertificates of each
+    const char* problem;    // "" for none
+  };
+  const Case cases[] = {
+      {"", false, true, ""},
+      {"[network]\ncertificates=ignore\n", false, false, ""},
+      {"[network]\r\ncertificates = check \r\n", true, true, ""},
+      {"[network]\ncertificates=ignore\ncertificates=check\n", true, true, ""},
+      {"[network]\ncertificates=no\n", false, true,
+       "settings.ini 第2行的取值 no 无效（应为 check 或 ignore），使用默认值"},
+      {"[network]\ncertificates=ignore\ncertificates=\n", false, true,
+       "settings.ini 第3行的取值  无效（应为 check 或 ignore），使用默认值"},
+      {"[network]\ncertificates=IGNORE\n", false, true,
+       "settings.ini 第2行的取值 IGNORE 无效（应为 check 或 ignore），使用默认值"},
+      {"[hosts]\ncertificates=ignore\n", false, true, "settings.ini 第2行的键 certificates 未知，使用默认值"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.content);
+    for (const char* chosen : {"classic", "current"}) {
+      TextArray problems;
+      EXPECT_EQ(Built(c.content, chosen, problems).checkCertificates,
+                Text(chosen) == "classic" ? c.classic : c.current)
+          << chosen;
+      ExpectProblem(problems, c.problem);
     }
   }
 }
