@@ -7,6 +7,7 @@
 #include "collector/collect_article.h"
 #include "core/text.h"
 #include "core/window_ops.h"
+#include "http/certificates.h"
 #include "sources/profile.h"
 
 namespace app {
@@ -20,6 +21,7 @@ struct ArticleJob {
   const Text& outputFolder;  // the pass's folder, no trailing separator
   const sources::Profile& profile;  // the search and article rules
   collector::SearchSession& search;  // the engines' rests and pacing, for the pass
+  http::CertificateCheck* certificates = nullptr;  // the pass's; null: errors ignored
 };
 
 // Collects one keyword's article and tells what became of it.

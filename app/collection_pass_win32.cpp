@@ -29,11 +29,13 @@ std::function<Result(const Text&)> AsExchange(PassControl& control,
 
 }  // namespace
 
-hotwords::RequestFetch PassRequestFetch(PassControl& control, const Text& proxy) {
-  return [&control, proxy](const hotwords::PageRequest& request) {
+hotwords::RequestFetch PassRequestFetch(PassControl& control, const Text& proxy,
+                                        http::CertificateCheck* certificates) {
+  return [&control, proxy, certificates](const hotwords::PageRequest& request) {
     ExchangeScope exchange(control);
     http::RequestOptions options;
     options.cancel = &control.Token();
+    options.certificates = certificates;
     if (!proxy.empty()) options.proxy = proxy;
     if (request.post) {
       options.method = 1;
@@ -54,7 +56,8 @@ hotwords::RequestFetch PassRequestFetch(PassControl& control, const Text& proxy)
 
 ArticleCollector NetworkArticleCollector() {
   return [](const ArticleJob& job) {
-    const collector::Fetchers network = collector::NetworkFetchers(&job.control.Token(), job.profile);
+    const collector::Fetchers network =
+        collector::NetworkFetchers(&job.control.Token(), job.profile, job.certificates);
     collector::Fetchers fetchers;
     fetchers.searchPage = [&job, search = network.searchPage](const Text& url,
                                                              const sources::Engine& engine) {
@@ -78,6 +81,10 @@ PassBody MakeCollectionPass(PassSetup setup) {
     Text historyKeywords;
     // What each hot list gave, for the health lines at the end.
     std::vector<hotwords::HotListHealth> hotHealth;
+    // A refused certificate is told once per host and pass, in the log.
+    http::CertificateCheck certificates(setup.profile.checkCertificates, [&window](const Text& line) {
+      window.AppendText(core::Control::编辑框1, line + "\r\n");
+    });
     PassServices services;
     services.createDirectory = [](const Text& path) { core::CreateDirectoryLevel(path); };
     if (setup.lastFolder) {
@@ -85,12 +92,12 @@ PassBody MakeCollectionPass(PassSetup setup) {
     }
     services.networkDate = [&] {
       ExchangeScope exchange(control);
-      return NetworkDate(setup.profile.dateAddress, &control.Token(), setup.profile.proxy);
+      return NetworkDate(setup.profile.dateAddress, &control.Token(), setup.profile.proxy, &certificates);
     };
     services.harvestHotKeywords = [&] {
       const hotwords::HarvestSetup harvest{setup.profile,
                                            setup.runDirectory + hotwords::kHistoryFileName,
-                                           PassRequestFetch(control, setup.profile.proxy),
+                                           PassRequestFetch(control, setup.profile.proxy, &certificates),
                                            *visitorCookie};
       const int found = hotwords::HarvestHotKeywords(harvest, window, control, historyKeywords, &hotHealth);
       // A stopped harvest found nothing worth a hint.
@@ -105,7 +112,7 @@ PassBody MakeCollectionPass(PassSetup setup) {
     services.collectArticle = [&](const Text& keyword, const Text& outputFolder) {
       if (!setup.collect) return false;
       const collector::ArticleOutcome outcome =
-          setup.collect(ArticleJob{keyword, window, control, outputFolder, setup.profile, search});
+          setup.collect(ArticleJob{keyword, window, control, outputFolder, setup.profile, search, &certificates});
       tally.Add(outcome);
       return outcome == collector::ArticleOutcome::kSaved;
     };

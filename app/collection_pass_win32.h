@@ -31,8 +31,10 @@ PassBody MakeCollectionPass(PassSetup setup);
 
 // A hot page's request through WinHttpFetch under the pass's control:
 // cancelled by stop, and counted as an exchange, so a pause holds its result.
-// It goes through `proxy` unless that is empty.
-hotwords::RequestFetch PassRequestFetch(PassControl& control, const Text& proxy = Text());
+// It goes through `proxy` unless that is empty, and checks certificates as
+// `certificates` says (null: errors ignored).
+hotwords::RequestFetch PassRequestFetch(PassControl& control, const Text& proxy = Text(),
+                                        http::CertificateCheck* certificates = nullptr);
 
 // The article collection over the network: the collector's own fetchers,
 // each exchange under the pass's control as above.

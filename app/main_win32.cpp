@@ -10,6 +10,7 @@
 #include "app/settings.h"
 #include "core/encoding.h"
 #include "core/file_system.h"
+#include "http/certificates.h"
 #include "skin/skin.h"
 
 namespace {
@@ -71,6 +72,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   if (!options.proxy.empty()) profile.proxy = options.proxy;
   // Classic keeps its log as it always was.
   if (profile.name != "classic") {
+    // Unchecked certificates are said once, among the first lines.
+    if (!profile.checkCertificates) settingsProblems.insert(settingsProblems.begin(), http::kCertificatesIgnoredLine);
     settingsProblems.insert(settingsProblems.begin(),
                             app::SettingsReadLine(settingsPath, settingsRead,
                                                   !settingsRead && core::FileExists(settingsPath + ".txt")));

@@ -4,6 +4,7 @@
 #include "core/date_time.h"
 #include "core/text.h"
 #include "http/cancel.h"
+#include "http/certificates.h"
 
 namespace app {
 
@@ -15,8 +16,10 @@ core::DateTime DateFromHeaders(const Text& headerBlock);
 
 // Sends a HEAD request to `url` and reads the date of its answer. The
 // exchange ends early when `cancel` is cancelled (the date is then the
-// no-answer date). It goes through `proxy` unless that is empty. Windows only.
+// no-answer date). It goes through `proxy` unless that is empty, and
+// checks the certificate as `certificates` says (null: errors ignored).
+// Windows only.
 core::DateTime NetworkDate(const Text& url, http::CancelToken* cancel = nullptr,
-                           const Text& proxy = Text());
+                           const Text& proxy = Text(), http::CertificateCheck* certificates = nullptr);
 
 }  // namespace app

@@ -4,12 +4,14 @@
 
 namespace app {
 
-core::DateTime NetworkDate(const Text& url, http::CancelToken* cancel, const Text& proxy) {
+core::DateTime NetworkDate(const Text& url, http::CancelToken* cancel, const Text& proxy,
+                           http::CertificateCheck* certificates) {
   Text headers;
   http::RequestOptions options;
   options.method = 2;  // HEAD
   options.responseHeaders = &headers;
   options.cancel = cancel;
+  options.certificates = certificates;
   if (!proxy.empty()) options.proxy = proxy;
   http::ComHttpRequest(url, options);
   return DateFromHeaders(headers);

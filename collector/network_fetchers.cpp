@@ -14,9 +14,10 @@ bool IsRedirect(int status) { return status >= 300 && status < 400; }
 // One WinHttpFetch of a search page with the engine's headers: the page
 // decoded by its charset (or the engine's), and its status and Location.
 SearchAnswer FetchSearchPage(const Text& url, const sources::Engine& engine, bool followRedirects,
-                             http::CancelToken* cancel, const Text& proxy) {
+                             http::CancelToken* cancel, const Text& proxy, http::CertificateCheck* certificates) {
   http::RequestOptions options;
   options.cancel = cancel;
+  options.certificates = certificates;
   if (!proxy.empty()) options.proxy = proxy;
   if (!engine.headers.empty()) options.headers = engine.headers;
   if (!followRedirects) options.noRedirect = true;
@@ -59,15 +60,18 @@ Fetched FetchAnswer(const Text& url, http::RequestOptions& options) {
 
 }  // namespace
 
-Fetchers NetworkFetchers(http::CancelToken* cancel, const sources::Profile& p) {
+Fetchers NetworkFetchers(http::CancelToken* cancel, const sources::Profile& p,
+                         http::CertificateCheck* certificates) {
   Fetchers fetchers;
   // An engine whose verification shows as a redirect is asked without
   // following redirects, so that the redirect's target can be read; any
   // other redirect is then followed with one more request.
   const Text proxy = p.proxy;
-  fetchers.searchPage = [cancel, proxy](const Text& url, const sources::Engine& engine) {
-    if (engine.verification.statuses.empty()) return FetchSearchPage(url, engine, true, cancel, proxy);
-    SearchAnswer answer = FetchSearchPage(url, engine, false, cancel, proxy);
+  fetchers.searchPage = [cancel, proxy, certificates](const Text& url, const sources::Engine& engine) {
+    if (engine.verification.statuses.empty()) {
+      return FetchSearchPage(url, engine, true, cancel, proxy, certificates);
+    }
+    SearchAnswer answer = FetchSearchPage(url, engine, false, cancel, proxy, certificates);
     if (!IsRedirect(answer.status) || answer.location.empty() ||
         IsVerificationPage(answer, engine.verification)) {
       return answer;
@@ -77,11 +81,12 @@ Fetchers NetworkFetchers(http::CancelToken* cancel, const sources::Profile& p) {
       const size_t path = url.find('/', url.find("://") + 3);
       target = url.substr(0, path) + (core::StartsWith(target, "/") ? "" : "/") + target;
     }
-    return FetchSearchPage(target, engine, true, cancel, proxy);
+    return FetchSearchPage(target, engine, true, cancel, proxy, certificates);
   };
-  fetchers.articlePage = [cancel, proxy, headers = p.article.headers](const Text& url) {
+  fetchers.articlePage = [cancel, proxy, certificates, headers = p.article.headers](const Text& url) {
     http::RequestOptions options;
     options.cancel = cancel;
+    options.certificates = certificates;
     if (!proxy.empty()) options.proxy = proxy;
     if (!headers.empty()) options.headers = headers;
     return FetchAnswer(url, options);
@@ -89,9 +94,10 @@ Fetchers NetworkFetchers(http::CancelToken* cancel, const sources::Profile& p) {
   // An image host that accepts and never answers must not hold the pass:
   // the time-outs are set explicitly (WinInet's receive time-out is
   // otherwise infinite under Wine).
-  fetchers.image = [cancel, proxy](const Text& url) {
+  fetchers.image = [cancel, proxy, certificates](const Text& url) {
     http::RequestOptions options;
     options.cancel = cancel;
+    options.certificates = certificates;
     if (!proxy.empty()) options.proxy = proxy;
     options.timeoutSeconds = 30;
     return FetchAnswer(url, options);
