@@ -39,8 +39,10 @@ import zlib
 
 NEWS_SITE = "news.demo"
 # Today's sites are searched on the host that serves their articles: a
-# result on any other host is passed over.
-CURRENT_SITE = "127.0.0.1"
+# result on any other host is passed over. A name, not an address: the
+# program checks today's sites' certificates, and a certificate names hosts
+# (the loopback server's test CA signs one for "localhost").
+CURRENT_SITE = "localhost"
 # The server date of the demo: the pass folder is 2026年12月6日21时2分13秒
 # (the program shows the server's time shifted by eight hours).
 SERVER_DATE = "Sun, 06 Dec 2026 13:02:13 GMT"
@@ -442,8 +444,8 @@ def current_answers(http_port, https_port, first_valid_pass=1, wall_status=200, 
     "https://www.sohu.com") the results link to the articles there, as a
     proxy standing in for the real site serves them, and the searches are
     restricted to its host."""
-    http = news or "http://127.0.0.1:%d" % http_port
-    https = news or "https://127.0.0.1:%d" % https_port
+    http = news or "http://%s:%d" % (CURRENT_SITE, http_port)
+    https = news or "https://%s:%d" % (CURRENT_SITE, https_port)
     searched = news.split("://")[1] if news else CURRENT_SITE
     a = {}
     a[BOARD_TARGET] = answer(board_json(BOARD_KEYWORDS, BOARD_PINNED).encode("utf-8"),
@@ -466,9 +468,9 @@ def current_answers(http_port, https_port, first_valid_pass=1, wall_status=200, 
         "<p>12月6日20时，嫦娥七号着陆器在月球南极沙克尔顿环形山附近成功着陆。</p> \n"
         '<p><img max-width="600" data-src="%s" alt="着陆器"></p> \n'
         "<p>着陆器携带的 7 台科学载荷 将陆续开机，开展月表环境与水冰勘查。</p> \n"
-        % encrypted_address("//127.0.0.1:%d/img/lander.png" % http_port)),
-        ('<p><img src="data:image/gif;base64,R0lGODlhAQABAAAAACw=" data-src="//127.0.0.1:%d/img/crater.png"></p> \n'
-         "<p>专家介绍，南极地区光照条件特殊，永久阴影区内可能存有水冰。</p> \n" % http_port)))
+        % encrypted_address("//%s:%d/img/lander.png" % (CURRENT_SITE, http_port))),
+        ('<p><img src="data:image/gif;base64,R0lGODlhAQABAAAAACw=" data-src="//%s:%d/img/crater.png"></p> \n'
+         "<p>专家介绍，南极地区光照条件特殊，永久阴影区内可能存有水冰。</p> \n" % (CURRENT_SITE, http_port))))
     a["/img/lander.png"] = answer(png(60, 40, (150, 150, 160)), "image/png")
     a["/img/crater.png"] = answer(png(40, 40, (90, 90, 100)), "image/png")
 
@@ -486,7 +488,7 @@ def current_answers(http_port, https_port, first_valid_pass=1, wall_status=200, 
         "<p>新规要求，涉及拆除的项目须公示三十日，居民可通过线上平台或社区服务站提出意见。</p>\n"
         "<p>据介绍，全市今年已启动四十二个老旧小区改造项目，惠及居民三万余户。</p>\n"
         "<p>相关负责人表示，新规将于明年一月一日起施行，此前已批项目按原规定执行。</p>\n"),
-        "//127.0.0.1:%d/img/street.png" % http_port))
+        "//%s:%d/img/street.png" % (CURRENT_SITE, http_port)))
     a["/img/street.png"] = answer(png(50, 30, (200, 180, 140)), "image/png")
 
     # An article of the site about something else: passed over, and the
@@ -507,6 +509,7 @@ def settings_ini(http_port, https_port, news_site=NEWS_SITE, profile="classic"):
     h = "127.0.0.1:%d" % http_port
     s = "127.0.0.1:%d" % https_port
     if profile == "current":
+        s = "%s:%d" % (CURRENT_SITE, https_port)  # checked certificates name hosts
         # Every engine on the server (only Bing's answers are scripted), no
         # pacing, and the demo's page of no known layout under /news/.
         return ("[sources]\r\nprofile=current\r\n[hosts]\r\ndate=%s\r\nhotlist=%s\r\nhotlist2=%s\r\n"

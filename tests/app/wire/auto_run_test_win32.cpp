@@ -168,9 +168,11 @@ TEST_F(AutoRunTest, CurrentPassSendsTheVisitorCookie) {
   wire::Answer summary;
   summary.body = core::GbkToUtf8("<td class=\"td-02\"><a href=\"/weibo?q=%23B%23&t=31\">乙新闻</a></td>");
   ASSERT_TRUE(server_.Script("/top/summary", summary));
+  // A host name: current checks certificates, and the test CA's names "localhost".
+  const std::string https = server_.LocalhostHttpsUrl("").substr(std::string("https://").size());
   const Text settings = "[sources]\r\nprofile=classic\r\n[hosts]\r\ndate=" + server_.http() +
-                        "\r\nhotlist=" + server_.https() + "\r\nhotsearch=" + server_.https() +
-                        "\r\nvisitor=" + server_.https() + "\r\nsearch=127.0.0.1:1\r\n";
+                        "\r\nhotlist=" + https + "\r\nhotsearch=" + https + "\r\nvisitor=" + https +
+                        "\r\nsearch=127.0.0.1:1\r\n";
   ASSERT_TRUE(core::WriteWholeFile(In("settings.ini"), settings));
 
   const RunResult run = RunProgram(dir_, L"--auto --profile=current");
