@@ -8,7 +8,9 @@
 // UTF check. Beside it, PCRE2-JIT in UTF mode cleans the UTF-8 form of the
 // same article with PCRE2_NO_UTF_CHECK (valid input, so nothing is checked);
 // its bytes differ, so only its whole-pipeline time is set against ours.
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -24,6 +26,12 @@
 #include "regex/regex.h"
 #include "regex/regex_object.h"
 
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#else
+#define CALLGRIND_ZERO_STATS
+#define CALLGRIND_DUMP_STATS_AT(name)
+#endif
 #if HOT_BENCH_PCRE2
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
@@ -129,6 +137,7 @@ Text Article(size_t size) {
 // ---------------------------------------------------------------- engines
 
 constexpr const char* kParagraphTag = "<p.*?>";
+constexpr const char* kParagraphEnd = "</p>";
 constexpr const char* kBlankLines = "(?:^\\r|\\n$)";
 const char* const kCleaning[] = {
     "<\\s*style[^>]*>(.|[\\r\\n])*?<\\s*\\/style[^>]*>",
@@ -137,33 +146,61 @@ const char* const kCleaning[] = {
     "\\&[a-z]+;",
     "((?![\\r\\n])\\s)+",
 };
+// The count: every tag of the article as fetched, counted and not kept.
+constexpr const char* kCountPattern = "<\\/?[^>]+>";
 const char* const kStepNames[] = {"paragraph tags", "</p>", "style", "script", "tags",
-                                  "entities", "blanks", "blank lines"};
-constexpr int kSteps = 8;
+                                  "entities", "blanks", "blank lines", "match count"};
+constexpr int kPipelineSteps = 8;  // the count is measured beside the pipeline, not in it
+constexpr int kSteps = 9;
 
-// What an engine must do: every match text of a pattern, and replace every
-// match by "". False when the engine failed (limit, stack, memory).
+// What an engine must do: the match texts of a pattern (as views into the
+// subject, or into `storage` for an engine that hands out copies), the number
+// of matches, and every match replaced. False when the engine failed (limit,
+// stack, memory).
 struct Engine {
   virtual ~Engine() = default;
   virtual const char* Name() const = 0;
   virtual bool Matches(const char* pattern, bool ignoreCase, const Text& subject,
-                       std::vector<Text>& out) = 0;
-  virtual bool Delete(const char* pattern, bool ignoreCase, const Text& subject, Text& out) = 0;
+                       std::vector<std::string_view>& out, std::vector<Text>& storage) = 0;
+  virtual bool Count(const char* pattern, bool ignoreCase, const Text& subject, size_t& count) = 0;
+  virtual bool Replace(const char* pattern, bool ignoreCase, const Text& subject, const char* with,
+                       Text& out) = 0;
+  // Every "</p>" in any case becomes a line break: ours by the program's own
+  // text routine, a peer by its regular expression.
+  virtual bool CloseParagraphs(const Text& subject, Text& out) {
+    return Replace(kParagraphEnd, true, subject, "\r\n", out);
+  }
 };
 
 struct Ours : Engine {
   const char* Name() const override { return "ours"; }
   bool Matches(const char* pattern, bool ignoreCase, const Text& subject,
-               std::vector<Text>& out) override {
-    regex::RegexObject re;
-    if (!re.Create(pattern, subject, ignoreCase)) return false;
-    for (int i = 1; i <= re.MatchCount(); ++i) out.push_back(re.MatchText(i));
-    return true;
-  }
-  bool Delete(const char* pattern, bool ignoreCase, const Text& subject, Text& out) override {
+               std::vector<std::string_view>& out, std::vector<Text>&) override {
     regex::Regex re;
     re.Compile(pattern, ignoreCase, true);
-    return re.Replace(subject, "", true, out) != regex::Status::kLimitHit;
+    std::vector<std::int32_t> caps;
+    if (re.Execute(subject, true, caps) == regex::Status::kLimitHit) return false;
+    const size_t width = size_t(2 * (re.Groups() + 1));
+    out.reserve(caps.size() / width);
+    for (size_t m = 0; m + 1 < caps.size(); m += width) {
+      out.emplace_back(subject.data() + caps[m], size_t(caps[m + 1] - caps[m]));
+    }
+    return true;
+  }
+  bool Count(const char* pattern, bool ignoreCase, const Text& subject, size_t& count) override {
+    regex::Regex re;
+    re.Compile(pattern, ignoreCase, true);
+    return re.Count(subject, count) != regex::Status::kLimitHit;
+  }
+  bool Replace(const char* pattern, bool ignoreCase, const Text& subject, const char* with,
+               Text& out) override {
+    regex::Regex re;
+    re.Compile(pattern, ignoreCase, true);
+    return re.Replace(subject, with, true, out) != regex::Status::kLimitHit;
+  }
+  bool CloseParagraphs(const Text& subject, Text& out) override {
+    out = collector::ReplaceParagraphEnds(subject);
+    return true;
   }
 };
 
@@ -200,8 +237,9 @@ struct Pcre2 : Engine {
     if (code && jit_) pcre2_jit_compile(code, PCRE2_JIT_COMPLETE);
     return code;
   }
-  bool Matches(const char* pattern, bool ignoreCase, const Text& subject,
-               std::vector<Text>& out) override {
+  // Calls `onMatch(begin, end)` for every match; false on an engine failure.
+  template <typename OnMatch>
+  bool EachMatch(const char* pattern, bool ignoreCase, const Text& subject, OnMatch&& onMatch) {
     pcre2_code* code = Compile(pattern, ignoreCase);
     if (!code) return false;
     pcre2_match_data* data = pcre2_match_data_create_from_pattern(code, nullptr);
@@ -216,7 +254,7 @@ struct Pcre2 : Engine {
         break;
       }
       const PCRE2_SIZE* v = pcre2_get_ovector_pointer(data);
-      out.emplace_back(subject, v[0], v[1] - v[0]);
+      onMatch(v[0], v[1]);
       at = v[1];
       if (v[1] == v[0]) {
         // Past an empty match by one character (a whole one in UTF mode).
@@ -228,15 +266,34 @@ struct Pcre2 : Engine {
     pcre2_code_free(code);
     return ok;
   }
-  bool Delete(const char* pattern, bool ignoreCase, const Text& subject, Text& out) override {
+  bool Matches(const char* pattern, bool ignoreCase, const Text& subject,
+               std::vector<std::string_view>& out, std::vector<Text>&) override {
+    return EachMatch(pattern, ignoreCase, subject,
+                     [&](size_t b, size_t e) { out.emplace_back(subject.data() + b, e - b); });
+  }
+  bool Count(const char* pattern, bool ignoreCase, const Text& subject, size_t& count) override {
+    count = 0;
+    return EachMatch(pattern, ignoreCase, subject, [&](size_t, size_t) { ++count; });
+  }
+  bool Replace(const char* pattern, bool ignoreCase, const Text& subject, const char* with,
+               Text& out) override {
     pcre2_code* code = Compile(pattern, ignoreCase);
     if (!code) return false;
+    // Room for the result when it is no longer than the subject (as for
+    // every replacement here); else a second call with the length asked for.
     out.resize(subject.size() + 1);
     PCRE2_SIZE length = out.size();
-    int rc = pcre2_substitute(code, reinterpret_cast<PCRE2_SPTR>(subject.data()), subject.size(), 0,
-                              PCRE2_SUBSTITUTE_GLOBAL | Options(), nullptr, context_,
-                              reinterpret_cast<PCRE2_SPTR>(""), 0,
+    auto substitute = [&] {
+      return pcre2_substitute(code, reinterpret_cast<PCRE2_SPTR>(subject.data()), subject.size(), 0,
+                              PCRE2_SUBSTITUTE_GLOBAL | PCRE2_SUBSTITUTE_OVERFLOW_LENGTH | Options(), nullptr,
+                              context_, reinterpret_cast<PCRE2_SPTR>(with), PCRE2_ZERO_TERMINATED,
                               reinterpret_cast<PCRE2_UCHAR*>(&out[0]), &length);
+    };
+    int rc = substitute();
+    if (rc == PCRE2_ERROR_NOMEMORY) {
+      out.resize(length);
+      rc = substitute();
+    }
     pcre2_code_free(code);
     if (rc < 0) return false;
     out.resize(length);
@@ -258,20 +315,31 @@ struct StdRegex : Engine {
     return std::regex(pattern, flags);
   }
   bool Matches(const char* pattern, bool ignoreCase, const Text& subject,
-               std::vector<Text>& out) override {
+               std::vector<std::string_view>& out, std::vector<Text>&) override {
     try {
       const std::regex re = Make(pattern, ignoreCase);
       for (auto it = std::sregex_iterator(subject.begin(), subject.end(), re); it != std::sregex_iterator(); ++it) {
-        out.push_back(it->str());
+        out.emplace_back(subject.data() + it->position(), size_t(it->length()));
       }
       return true;
     } catch (const std::exception&) {
       return false;
     }
   }
-  bool Delete(const char* pattern, bool ignoreCase, const Text& subject, Text& out) override {
+  bool Count(const char* pattern, bool ignoreCase, const Text& subject, size_t& count) override {
     try {
-      out = std::regex_replace(subject, Make(pattern, ignoreCase), "");
+      const std::regex re = Make(pattern, ignoreCase);
+      count = size_t(std::distance(std::sregex_iterator(subject.begin(), subject.end(), re),
+                                   std::sregex_iterator()));
+      return true;
+    } catch (const std::exception&) {
+      return false;
+    }
+  }
+  bool Replace(const char* pattern, bool ignoreCase, const Text& subject, const char* with,
+               Text& out) override {
+    try {
+      out = std::regex_replace(subject, Make(pattern, ignoreCase), with);
       return true;
     } catch (const std::exception&) {
       return false;
@@ -297,17 +365,29 @@ void OnBigStack(const std::function<void()>& work) {
 #if HOT_BENCH_VBSCRIPT
 struct VbScript : Engine {
   const char* Name() const override { return "VBScript.RegExp"; }
-  bool Matches(const char* pattern, bool ignoreCase, const Text& subject,
-               std::vector<Text>& out) override {
+  bool Execute(const char* pattern, bool ignoreCase, const Text& subject, std::vector<vbscript::Match>& matches) {
     vbscript::RegExp re;
+    return re.ok() && re.Set(pattern, ignoreCase, true, true) && re.Execute(subject, matches);
+  }
+  bool Matches(const char* pattern, bool ignoreCase, const Text& subject,
+               std::vector<std::string_view>& out, std::vector<Text>& storage) override {
     std::vector<vbscript::Match> matches;
-    if (!re.ok() || !re.Set(pattern, ignoreCase, true, true) || !re.Execute(subject, matches)) return false;
-    for (auto& m : matches) out.push_back(m.value);
+    if (!Execute(pattern, ignoreCase, subject, matches)) return false;
+    storage.clear();
+    for (auto& m : matches) storage.push_back(m.value);
+    for (const Text& t : storage) out.emplace_back(t);
     return true;
   }
-  bool Delete(const char* pattern, bool ignoreCase, const Text& subject, Text& out) override {
+  bool Count(const char* pattern, bool ignoreCase, const Text& subject, size_t& count) override {
+    std::vector<vbscript::Match> matches;
+    if (!Execute(pattern, ignoreCase, subject, matches)) return false;
+    count = matches.size();
+    return true;
+  }
+  bool Replace(const char* pattern, bool ignoreCase, const Text& subject, const char* with,
+               Text& out) override {
     vbscript::RegExp re;
-    return re.ok() && re.Set(pattern, ignoreCase, true, true) && re.Replace(subject, "", out);
+    return re.ok() && re.Set(pattern, ignoreCase, true, true) && re.Replace(subject, with, out);
   }
 };
 #endif
@@ -323,34 +403,42 @@ struct Run {
   double seconds[kSteps] = {};
   size_t input[kSteps] = {};
   Text result;
+  size_t count = 0;  // of the match-count step
 };
 
 // The pipeline with `engine` doing the regular expressions; the plain text
-// steps are the program's own.
+// steps are the program's own. After it, the match count on `body`.
 Run Pipeline(Engine& engine, const Text& body) {
   Run run;
   Text text = body;
   auto step = [&](int i, const std::function<bool(Text&)>& work) {
     if (!run.ok) return;
     run.input[i] = text.size();
+    CALLGRIND_ZERO_STATS;
     const auto start = std::chrono::steady_clock::now();
     run.ok = work(text);
     run.seconds[i] = Seconds(start);
+    // Under callgrind (--collect-atstart=no is not needed: the counts are
+    // zeroed before each step) one dump per step, named after it.
+    CALLGRIND_DUMP_STATS_AT(kStepNames[i]);
   };
   step(0, [&](Text& t) {
-    std::vector<Text> tags;
-    if (!engine.Matches(kParagraphTag, true, t, tags)) return false;
-    t = collector::RemoveEachText(t, std::vector<std::string_view>(tags.begin(), tags.end()));
+    std::vector<std::string_view> tags;
+    std::vector<Text> storage;
+    if (!engine.Matches(kParagraphTag, true, t, tags, storage)) return false;
+    t = collector::RemoveEachText(t, tags);
     return true;
   });
   step(1, [&](Text& t) {
-    t = collector::ReplaceParagraphEnds(t);
+    Text out;
+    if (!engine.CloseParagraphs(t, out)) return false;
+    t.swap(out);
     return true;
   });
   for (int p = 0; p < 5; ++p) {
     step(2 + p, [&](Text& t) {
       Text out;
-      if (!engine.Delete(kCleaning[p], false, t, out)) return false;
+      if (!engine.Replace(kCleaning[p], false, t, "", out)) return false;
       t.swap(out);
       return true;
     });
@@ -360,81 +448,159 @@ Run Pipeline(Engine& engine, const Text& body) {
     if (core::StartsWith(v, "\r\n")) v.remove_prefix(2);
     if (core::EndsWith(v, "\r\n")) v.remove_suffix(2);
     Text out;
-    if (!engine.Delete(kBlankLines, true, Text(v), out)) return false;
+    if (!engine.Replace(kBlankLines, true, Text(v), "", out)) return false;
     t.swap(out);
     return true;
   });
   run.result = text;
+  if (!run.ok) return run;
+  text = body;
+  step(8, [&](Text& t) { return engine.Count(kCountPattern, false, t, run.count); });
   return run;
 }
 
-// Best of a few runs, step by step.
-Run Measure(Engine& engine, const Text& body, int repeats) {
-  Run best;
-  for (int i = 0; i < repeats; ++i) {
-    Run run = Pipeline(engine, body);
-    if (!run.ok) return run;
-    if (i == 0) {
-      best = run;
-      continue;
-    }
-    for (int s = 0; s < kSteps; ++s) {
-      if (run.seconds[s] < best.seconds[s]) best.seconds[s] = run.seconds[s];
-    }
+// Keeps, step by step, the faster of `best` and `run`.
+void KeepBest(Run& best, const Run& run, bool first) {
+  if (!run.ok || first) {
+    best = run;
+    return;
   }
-  return best;
+  for (int s = 0; s < kSteps; ++s) {
+    if (run.seconds[s] < best.seconds[s]) best.seconds[s] = run.seconds[s];
+  }
 }
 
 double Total(const Run& run) {
   double sum = 0;
-  for (double s : run.seconds) sum += s;
+  for (int s = 0; s < kPipelineSteps; ++s) sum += run.seconds[s];
   return sum;
 }
 
 double MBps(size_t bytes, double seconds) { return seconds > 0 ? bytes / 1048576.0 / seconds : 0; }
 
-// `sameBytes` engines ran on `body` itself; the others on another encoding
-// of the same article, so only their whole-pipeline time is shown, as MB/s
-// of `body`. The last column is ours against the second engine, step by step.
-void Report(const char* label, const Text& body, const std::vector<Engine*>& engines,
-            const std::vector<Run>& runs, size_t sameBytes) {
-  std::printf("\n== %s input (%.2f MB)\n%-16s", label, body.size() / 1048576.0, "step (MB/s)");
-  for (Engine* e : engines) std::printf("%17s", e->Name());
-  const bool versus = runs.size() > 1 && runs[0].ok && runs[1].ok;
-  if (versus) std::printf("   ours/%s", engines[1]->Name());
+// One engine of a size: what it runs on, its best run of each round.
+struct Entry {
+  Engine* engine;
+  Text input;          // the article as this engine reads it
+  bool sameBytes;      // input is the GBK body itself (steps comparable)
+  bool inRounds;       // takes part in the interleaved rounds
+  std::vector<Run> rounds;
+};
+
+// MB/s of every engine step by step (each engine's best over all rounds).
+void Report(const char* label, const Text& body, std::vector<Entry>& entries) {
+  std::printf("\n== %s input (%.2f MB), MB/s, best of all rounds\n%-16s", label, body.size() / 1048576.0,
+              "step");
+  for (const Entry& e : entries) std::printf("%17s", e.engine->Name());
   std::printf("\n");
+  std::vector<Run> best(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    for (size_t r = 0; r < entries[i].rounds.size(); ++r) KeepBest(best[i], entries[i].rounds[r], r == 0);
+  }
   for (int s = 0; s < kSteps; ++s) {
     std::printf("%-16s", kStepNames[s]);
-    for (size_t i = 0; i < runs.size(); ++i) {
-      const Run& r = runs[i];
-      if (!r.ok) std::printf("%17s", "failed");
-      else if (i >= sameBytes) std::printf("%17s", "-");
-      else std::printf("%17.1f", MBps(r.input[s], r.seconds[s]));
+    for (size_t i = 0; i < entries.size(); ++i) {
+      if (!best[i].ok) std::printf("%17s", "failed");
+      else if (!entries[i].sameBytes) std::printf("%17s", "-");
+      else std::printf("%17.1f", MBps(best[i].input[s], best[i].seconds[s]));
     }
-    if (versus) std::printf("%9.2fx", runs[1].seconds[s] / runs[0].seconds[s]);
     std::printf("\n");
   }
   std::printf("%-16s", "whole pipeline");
-  for (const Run& r : runs) {
+  for (const Run& r : best) {
     if (r.ok) std::printf("%17.1f", MBps(body.size(), Total(r)));
     else std::printf("%17s", "failed");
   }
-  if (versus) std::printf("%9.2fx", Total(runs[1]) / Total(runs[0]));
   std::printf("\n");
-  for (size_t i = 1; i < runs.size(); ++i) {
-    if (!runs[i].ok || !runs[0].ok) continue;
-    std::printf("ours / %s: %.2fx its speed%s\n", engines[i]->Name(), Total(runs[i]) / Total(runs[0]),
-                runs[i].result == runs[0].result ? " (same output)" : " (output differs in dialect details)");
+  for (size_t i = 1; i < entries.size(); ++i) {
+    if (!best[i].ok || !best[0].ok) continue;
+    std::printf("ours / %s: %.2fx its speed%s%s\n", entries[i].engine->Name(), Total(best[i]) / Total(best[0]),
+                best[i].result == best[0].result ? " (same output)" : " (output differs in dialect details)",
+                best[i].count == best[0].count ? "" : " (its match count differs)");
   }
   std::fflush(stdout);
 }
 
+// Ours against `peer` (an entry in the rounds), per step and round: its time
+// over ours, so above 1 means ours is faster.
+struct Ratios {
+  std::vector<std::vector<double>> step;  // [step][round]
+  std::vector<double> whole;              // [round]
+};
+
+Ratios RatiosAgainst(const Entry& ours, const Entry& peer) {
+  Ratios out;
+  out.step.assign(kSteps, {});
+  for (size_t r = 0; r < ours.rounds.size() && r < peer.rounds.size(); ++r) {
+    const Run& a = ours.rounds[r];
+    const Run& b = peer.rounds[r];
+    if (!a.ok || !b.ok) continue;
+    for (int s = 0; s < kSteps; ++s) out.step[s].push_back(b.seconds[s] / a.seconds[s]);
+    out.whole.push_back(Total(b) / Total(a));
+  }
+  return out;
+}
+
+void PrintRounds(const std::vector<double>& values) {
+  for (double v : values) std::printf(" %5.2f", v);
+  for (size_t k = values.size(); k < 3; ++k) std::printf(" %5s", "-");
+  std::printf("  |");
+}
+
 }  // namespace
 
-int main() {
+// bench_regex [--rounds N] [--sizes 100k,1m,8m] [--one ENGINE [--repeat N]]
+//   --one ours|jit|jit-utf8: that engine alone, one pipeline per size (or N,
+//   for a profiler); under callgrind it dumps the instructions of each step
+//   (bench/regex.sh --callgrind).
+int main(int argc, char** argv) {
 #if defined(__SANITIZE_ADDRESS__)
   std::printf("warning: built with AddressSanitizer; configure with -DHOT_SANITIZE=OFF for figures\n");
 #endif
+  int rounds = 3;
+  std::string one;
+  int repeat = 1;
+  std::string sizeList = "100k,1m,8m";
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--rounds" && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
+    else if (arg == "--one" && i + 1 < argc) one = argv[++i];
+    else if (arg == "--repeat" && i + 1 < argc) repeat = std::max(1, std::atoi(argv[++i]));
+    else if (arg == "--sizes" && i + 1 < argc) sizeList = argv[++i];
+  }
+  struct Size {
+    const char* label;
+    const char* key;
+    size_t size;
+  };
+#if HOT_BENCH_VBSCRIPT
+  vbscript::ComScope com;
+  const Size allSizes[] = {{"1 MB", "1m", 1 << 20}};
+#else
+  const Size allSizes[] = {{"100 KB", "100k", 100 << 10}, {"1 MB", "1m", 1 << 20}, {"8 MB", "8m", 8 << 20}};
+#endif
+  std::vector<Size> sizes;
+  for (const Size& s : allSizes) {
+    if (("," + sizeList + ",").find(std::string(",") + s.key + ",") != std::string::npos) sizes.push_back(s);
+  }
+  if (!one.empty()) {
+    Ours ours;
+    Engine* engine = &ours;
+#if HOT_BENCH_PCRE2
+    Pcre2 jit(true), jitUtf8(true, true);
+    if (one == "jit") engine = &jit;
+    if (one == "jit-utf8") engine = &jitUtf8;
+#endif
+    for (const Size& size : sizes) {
+      const Text body = Article(size.size);
+      const Text input = engine == &ours || one == "jit" ? body : core::GbkToUtf8(body);
+      Run run;
+      for (int k = 0; k < repeat; ++k) run = Pipeline(*engine, input);
+      std::printf("%s: %s %s, %.1f MB/s\n", size.label, engine->Name(), run.ok ? "ok" : "failed",
+                  MBps(size.size, Total(run)));
+    }
+    return 0;
+  }
   // The pipeline here is the program's own: same text as CleanBody.
   {
     const Text body = Article(200 << 10);
@@ -445,48 +611,71 @@ int main() {
       return 1;
     }
   }
-  struct Size {
+  std::printf("Rounds: %d, interleaved (each repeat runs every engine of the rounds once, in turn).\n", rounds);
+  struct SizeRatios {
     const char* label;
-    size_t size;
+    Ratios jit, jitUtf8;
   };
-#if HOT_BENCH_VBSCRIPT
-  vbscript::ComScope com;
-  const Size sizes[] = {{"1 MB", 1 << 20}};
-#else
-  const Size sizes[] = {{"100 KB", 100 << 10}, {"1 MB", 1 << 20}, {"8 MB", 8 << 20}};
-#endif
+  std::vector<SizeRatios> summary;
   for (const Size& size : sizes) {
     const Text body = Article(size.size);
     const int repeats = size.size <= (1 << 20) ? 5 : 2;
     Ours ours;
-    std::vector<Engine*> engines = {&ours};
-    std::vector<Run> runs = {Measure(ours, body, repeats)};
-    size_t sameBytes = 1;
+    std::vector<Entry> entries = {{&ours, body, true, true, {}}};
 #if HOT_BENCH_PCRE2
     Pcre2 jit(true), interpreted(false), jitUtf8(true, true);
     StdRegex stdRegex;
-    engines.push_back(&jit);
-    runs.push_back(Measure(jit, body, repeats));
-    engines.push_back(&interpreted);
-    runs.push_back(Measure(interpreted, body, repeats));
-    if (size.size <= (1 << 20)) {
-      engines.push_back(&stdRegex);
-      Run run;
-      OnBigStack([&] { run = Measure(stdRegex, body, 1); });
-      runs.push_back(run);
-    }
-    sameBytes = runs.size();
-    engines.push_back(&jitUtf8);
-    runs.push_back(Measure(jitUtf8, core::GbkToUtf8(body), repeats));
-    runs.back().result = core::Utf8ToGbk(runs.back().result);
+    entries.push_back({&jit, body, true, true, {}});
+    entries.push_back({&interpreted, body, true, false, {}});
+    if (size.size <= (1 << 20)) entries.push_back({&stdRegex, body, true, false, {}});
+    entries.push_back({&jitUtf8, core::GbkToUtf8(body), false, true, {}});
 #endif
 #if HOT_BENCH_VBSCRIPT
     VbScript vb;
-    engines.push_back(&vb);
-    runs.push_back(Measure(vb, body, 1));
-    sameBytes = runs.size();
+    entries.push_back({&vb, body, true, false, {}});
 #endif
-    Report(size.label, body, engines, runs, sameBytes);
+    for (int r = 0; r < rounds; ++r) {
+      for (Entry& e : entries) e.rounds.emplace_back();
+      for (int k = 0; k < repeats; ++k) {
+        for (Entry& e : entries) {
+          if (!e.inRounds) continue;
+          KeepBest(e.rounds.back(), Pipeline(*e.engine, e.input), k == 0);
+        }
+      }
+    }
+    // The slow peers once, after the rounds.
+    for (Entry& e : entries) {
+      if (e.inRounds) continue;
+      Run run;
+#if HOT_BENCH_PCRE2
+      if (e.engine == &stdRegex) OnBigStack([&] { run = Pipeline(*e.engine, e.input); });
+      else
+#endif
+        run = Pipeline(*e.engine, e.input);
+      e.rounds.assign(1, run);
+    }
+    for (Entry& e : entries) {
+      if (e.sameBytes) continue;
+      for (Run& run : e.rounds) run.result = core::Utf8ToGbk(run.result);
+    }
+    Report(size.label, body, entries);
+#if HOT_BENCH_PCRE2
+    summary.push_back({size.label, RatiosAgainst(entries[0], entries[1]), RatiosAgainst(entries[0], entries.back())});
+#endif
   }
+  if (summary.empty()) return 0;
+  std::printf("\n== ours / PCRE2-JIT (byte mode, no UTF check), per round; above 1: ours is faster\n%-16s", "step");
+  for (const SizeRatios& s : summary) std::printf(" %-20s|", s.label);
+  std::printf("\n");
+  for (int st = 0; st < kSteps; ++st) {
+    std::printf("%-16s", kStepNames[st]);
+    for (const SizeRatios& s : summary) PrintRounds(s.jit.step[st]);
+    std::printf("\n");
+  }
+  std::printf("%-16s", "whole pipeline");
+  for (const SizeRatios& s : summary) PrintRounds(s.jit.whole);
+  std::printf("\n%-16s", "vs JIT UTF-8");
+  for (const SizeRatios& s : summary) PrintRounds(s.jitUtf8.whole);
+  std::printf("\n");
   return 0;
 }

@@ -64,6 +64,12 @@ Status Regex::Execute(std::string_view subject, bool global,
   });
 }
 
+Status Regex::Count(std::string_view subject, std::size_t& count) const {
+  count = 0;
+  if (!program_) return Status::kNoMatch;
+  return ForEachMatch(*program_, subject, true, [&](const std::int32_t*) { ++count; });
+}
+
 namespace {
 
 // Copies `n` bytes. The pieces between nearby matches are short, and the C

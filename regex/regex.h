@@ -32,6 +32,10 @@ class Regex {
   // marks a group that took no part. kNoMatch only for an invalid pattern.
   Status Execute(std::string_view subject, bool global, std::vector<std::int32_t>& captures) const;
 
+  // The number of matches in `subject` (every one, as Execute with `global`
+  // finds them), without keeping their offsets.
+  Status Count(std::string_view subject, std::size_t& count) const;
+
   // `subject` with its matches replaced by `replacement` ($1..$99, $&, $`,
   // $', $$). On kLimitHit `out` is empty.
   Status Replace(std::string_view subject, std::string_view replacement, bool global,
