@@ -467,20 +467,21 @@ class Parser {
 
 class Compiler {
  public:
-  explicit Compiler(Program& program) : p_(program) {}
+  Compiler(Program& program, bool plain) : p_(program), plain_(plain) {}
 
   void Compile(const Node& root) {
     Emit(root);
     Add(Op::kMatch);
-    SetHints();
-    FirstBytes(root);
-    SecondBytes(root);
     for (const CharClass& set : p_.classes) {
       p_.classKinds.push_back(std::uint8_t(set.Kind()));
       ClassStops stops;
-      stops.count = set.MissingAscii(stops.bytes, 4);
+      if (!plain_) stops.count = set.MissingAscii(stops.bytes, 4);
       p_.classStops.push_back(stops);
     }
+    if (plain_) return;  // anyStart stays true, every kSplit keeps kUnbounded sets
+    SetHints();
+    FirstBytes(root);
+    SecondBytes(root);
   }
 
  private:
@@ -848,6 +849,7 @@ class Compiler {
   // after the other as alternatives.
   template <typename It>
   std::uint32_t StartSet(It begin, It end) {
+    if (plain_) return kUnbounded;
     bool bytes[256] = {};
     const bool saved = unknownStart_;
     unknownStart_ = false;
@@ -909,13 +911,15 @@ class Compiler {
   }
 
   Program& p_;
+  const bool plain_;
   int anyClass_ = -1;
   bool unknownStart_ = false;
 };
 
 }  // namespace
 
-bool CompilePattern(std::string_view pattern, bool ignoreCase, bool multiline, Program& out) {
+bool CompilePattern(std::string_view pattern, bool ignoreCase, bool multiline, Program& out,
+                    bool plain) {
   out = Program();
   out.ignoreCase = ignoreCase;
   out.multiline = multiline;
@@ -925,7 +929,7 @@ bool CompilePattern(std::string_view pattern, bool ignoreCase, bool multiline, P
     out = Program();
     return false;
   }
-  Compiler(out).Compile(*root);
+  Compiler(out, plain).Compile(*root);
   return true;
 }
 

@@ -94,7 +94,12 @@ struct Program {
   bool secondBytes[256] = {};
 };
 
-// Parses and compiles `pattern`. False when the pattern is invalid.
-bool CompilePattern(std::string_view pattern, bool ignoreCase, bool multiline, Program& out);
+// Parses and compiles `pattern`. False when the pattern is invalid. With
+// `plain` the program carries none of the hints above (first bytes, prefix,
+// start sets, loop stops and follow bytes): the matcher then tries every
+// start and every choice one by one, the reference the fast paths are tested
+// against.
+bool CompilePattern(std::string_view pattern, bool ignoreCase, bool multiline, Program& out,
+                    bool plain = false);
 
 }  // namespace regex

@@ -11,9 +11,9 @@ Regex::~Regex() = default;
 Regex::Regex(Regex&&) noexcept = default;
 Regex& Regex::operator=(Regex&&) noexcept = default;
 
-bool Regex::Compile(std::string_view pattern, bool ignoreCase, bool multiline) {
+bool Regex::Compile(std::string_view pattern, bool ignoreCase, bool multiline, bool plain) {
   auto program = std::make_unique<Program>();
-  if (!CompilePattern(pattern, ignoreCase, multiline, *program)) {
+  if (!CompilePattern(pattern, ignoreCase, multiline, *program, plain)) {
     program_.reset();
     return false;
   }

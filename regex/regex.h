@@ -22,7 +22,10 @@ class Regex {
   Regex& operator=(Regex&&) noexcept;
 
   // False when the pattern is invalid; the object then matches nothing.
-  bool Compile(std::string_view pattern, bool ignoreCase = false, bool multiline = true);
+  // `plain` leaves out every scanning hint (see CompilePattern): the same
+  // matches, found the slow way, for tests of the fast paths.
+  bool Compile(std::string_view pattern, bool ignoreCase = false, bool multiline = true,
+               bool plain = false);
   bool IsValid() const { return program_ != nullptr; }
   // Capture groups, not counting the whole match.
   int Groups() const;
