@@ -1,5 +1,6 @@
 // Random patterns on random subjects: parse, run with the step budget,
-// replace; every match must begin and end on a character boundary.
+// replace; every match must begin and end on a character boundary, and the
+// fast paths must find what the plain backtracker finds.
 #include <vector>
 
 #include "core/text.h"
@@ -23,6 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       for (std::int32_t at : caps) {
         if (at < -1 || at > std::int32_t(p[1].size())) __builtin_trap();
         if (at >= 0 && !boundary[size_t(at)]) __builtin_trap();
+      }
+      regex::Regex plain;
+      if (!plain.Compile(p[0], ignoreCase, multiline, /*plain=*/true)) __builtin_trap();
+      std::vector<std::int32_t> plainCaps;
+      if (plain.Execute(p[1], global, plainCaps) != regex::Status::kLimitHit && plainCaps != caps) {
+        __builtin_trap();
       }
     }
     std::string out;
