@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 namespace core {
 
@@ -30,6 +33,26 @@ Text ToUpperAscii(std::string_view text) {
 }
 
 namespace {
+
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx2"))) size_t FindBytePairAvx2(const char* s, size_t n, char a1, char a2, char b1,
+                                                        char b2) {
+  const __m256i va1 = _mm256_set1_epi8(a1), va2 = _mm256_set1_epi8(a2);
+  const __m256i vb1 = _mm256_set1_epi8(b1), vb2 = _mm256_set1_epi8(b2);
+  size_t i = 0;
+  for (; i + 33 <= n; i += 32) {
+    const __m256i first = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+    const __m256i a = _mm256_or_si256(_mm256_cmpeq_epi8(first, va1), _mm256_cmpeq_epi8(first, va2));
+    if (!_mm256_movemask_epi8(a)) continue;
+    const __m256i second = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 1));
+    const __m256i b = _mm256_or_si256(_mm256_cmpeq_epi8(second, vb1), _mm256_cmpeq_epi8(second, vb2));
+    const unsigned mask = unsigned(_mm256_movemask_epi8(_mm256_and_si256(a, b)));
+    if (mask) return i + size_t(__builtin_ctz(mask));
+  }
+  return i;  // where the rest begins (no hit before it)
+}
+const bool kHasAvx2 = __builtin_cpu_supports("avx2");
+#endif
 
 // Walks character boundaries forward; positions handed to it must not go back.
 class BoundaryWalker {
@@ -71,6 +94,23 @@ bool EqualsAt(std::string_view text, size_t at, std::string_view what, bool igno
   return true;
 }
 
+// As EqualsAt ignoring case, for an all-ASCII `what`: a byte of the text
+// above ASCII can never equal one of it, so the bytes compare folded one by
+// one without reading the text's characters.
+bool EqualsAsciiFolded(const char* at, std::string_view what) {
+  for (size_t j = 0; j < what.size(); ++j) {
+    if (AsciiUpper(at[j]) != AsciiUpper(what[j])) return false;
+  }
+  return true;
+}
+
+bool IsAllAscii(std::string_view s) {
+  for (char c : s) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
 // 0-based position of the first boundary-aligned occurrence at or after
 // `from`, or npos.
 size_t FindIndex(std::string_view text, std::string_view what, size_t from, bool ignoreCase) {
@@ -81,6 +121,26 @@ size_t FindIndex(std::string_view text, std::string_view what, size_t from, bool
   // any other ("<", "&", a blank) needs no walk.
   const bool onBoundary = !CanBeInsideChar(what[0]);
   const size_t last = text.size() - what.size();
+  if (what.size() >= 2 && CharLengthAt(what, 0) == 1) {
+    // A one-byte first character: the candidates are where its byte and the
+    // next one both stand (in either case when folding; bytes above ASCII
+    // fold to themselves).
+    const char a1 = ignoreCase ? AsciiUpper(what[0]) : what[0], a2 = ignoreCase ? AsciiLower(what[0]) : what[0];
+    const char b1 = ignoreCase ? AsciiUpper(what[1]) : what[1], b2 = ignoreCase ? AsciiLower(what[1]) : what[1];
+    const bool ascii = ignoreCase && IsAllAscii(what);
+    for (size_t pos = from; pos <= last;) {
+      // The window ends where the last candidate's second byte stands.
+      const char* hit = FindBytePair(text.data() + pos, last - pos + 2, a1, a2, b1, b2);
+      if (!hit) return std::string_view::npos;
+      pos = size_t(hit - text.data());
+      const bool equal = !ignoreCase ? EqualsAt(text, pos, what, false)
+                         : ascii     ? EqualsAsciiFolded(text.data() + pos, what)
+                                     : EqualsAt(text, pos, what, true);
+      if (equal && (onBoundary || walker.IsBoundary(pos))) return pos;
+      ++pos;
+    }
+    return std::string_view::npos;
+  }
   if (!ignoreCase) {
     size_t pos = from;
     while (pos <= last) {
@@ -97,7 +157,6 @@ size_t FindIndex(std::string_view text, std::string_view what, size_t from, bool
   const char* const kNone = text.data() + text.size();  // that case does not occur again
   const char* upper = nullptr;                           // not looked for yet
   const char* lower = nullptr;
-  const bool secondByteDecides = what.size() > 1 && CharLengthAt(what, 0) == 1;
   for (size_t pos = from; pos <= last;) {
     const char* base = text.data() + pos;
     const size_t span = last - pos + 1;
@@ -117,14 +176,6 @@ size_t FindIndex(std::string_view text, std::string_view what, size_t from, bool
     }
     if (!hit) return std::string_view::npos;
     pos = size_t(hit - text.data());
-    if (secondByteDecides) {
-      // The byte after a single-byte first character, compared as EqualsAt
-      // would (folding leaves bytes above ASCII as they are).
-      if (AsciiUpper(text[pos + 1]) != AsciiUpper(what[1])) {
-        ++pos;
-        continue;
-      }
-    }
     if ((onBoundary || walker.IsBoundary(pos)) && EqualsAt(text, pos, what, true)) return pos;
     ++pos;
   }
@@ -132,6 +183,33 @@ size_t FindIndex(std::string_view text, std::string_view what, size_t from, bool
 }
 
 }  // namespace
+
+const char* FindBytePair(const char* s, size_t n, char a1, char a2, char b1, char b2) {
+  if (n < 2) return nullptr;
+  size_t i = 0;
+#if defined(__x86_64__) && defined(__GNUC__)
+  if (kHasAvx2) {
+    i = FindBytePairAvx2(s, n, a1, a2, b1, b2);
+    if (i + 33 <= n) return s + i;  // a hit (the rest is shorter than a block)
+  }
+#endif
+#if defined(__SSE2__)
+  const __m128i va1 = _mm_set1_epi8(a1), va2 = _mm_set1_epi8(a2);
+  const __m128i vb1 = _mm_set1_epi8(b1), vb2 = _mm_set1_epi8(b2);
+  for (; i + 17 <= n; i += 16) {
+    const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 1));
+    const __m128i hit = _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(first, va1), _mm_cmpeq_epi8(first, va2)),
+                                      _mm_or_si128(_mm_cmpeq_epi8(second, vb1), _mm_cmpeq_epi8(second, vb2)));
+    const int mask = _mm_movemask_epi8(hit);
+    if (mask) return s + i + __builtin_ctz(unsigned(mask));
+  }
+#endif
+  for (; i + 1 < n; ++i) {
+    if ((s[i] == a1 || s[i] == a2) && (s[i + 1] == b1 || s[i + 1] == b2)) return s + i;
+  }
+  return nullptr;
+}
 
 int Find(std::string_view text, std::string_view what, int start, bool ignoreCase) {
   if (start < 1) start = 1;

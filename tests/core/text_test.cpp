@@ -66,6 +66,25 @@ TEST(TextFind, FindByteAtEveryOffsetAndLength) {
   }
 }
 
+TEST(TextFind, FindBytePairAtEveryOffsetAndLength) {
+  // Lengths across the 16- and 32-byte blocks; a first byte without its
+  // second, a second without its first, and the pair itself in either case.
+  for (size_t n = 0; n < 80; ++n) {
+    for (size_t at = 0; at + 1 < n + 1; ++at) {
+      std::string s(n, '\x80');
+      if (at > 0) s[at - 1] = 'P';   // a first byte not followed by a second
+      if (at + 1 < n) {
+        s[at] = at % 2 ? '<' : '>';  // either first byte
+        s[at + 1] = at % 3 ? 'p' : 'P';
+      }
+      if (at + 3 < n) s[at + 3] = 'p';  // a second byte without its first
+      const char* hit = FindBytePair(s.data(), n, '<', '>', 'p', 'P');
+      const size_t want = at + 1 < n ? at : n;
+      EXPECT_EQ(hit ? size_t(hit - s.data()) : n, want) << n << " " << at;
+    }
+  }
+}
+
 TEST(TextGbk, OnlyAValidSecondByteMakesAPair) {
   const struct {
     std::string text;
