@@ -1,5 +1,6 @@
 #include "collector/content_cleaning.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
@@ -98,25 +99,66 @@ Text StripParagraphTags(const Text& body) {
   return RemoveEachText(body, texts);
 }
 
+namespace {
+
+// `current` without any occurrence of `what` (not empty), written to `out`:
+// false when there was none. `again` tells whether the result holds `what`
+// once more; such an occurrence can only span a place where one was cut out,
+// so for a text whose first byte always begins a character only the bytes
+// around those places are searched.
+bool RemoveAllOf(std::string_view current, std::string_view what, Text& out, bool& again) {
+  int at = core::Find(current, what);
+  again = false;
+  if (at < 1) return false;
+  out.clear();
+  out.reserve(current.size());
+  std::vector<size_t> joins;  // in `out`
+  size_t from = 0;
+  while (at >= 1) {
+    out.append(current.data() + from, size_t(at - 1) - from);
+    joins.push_back(out.size());
+    from = size_t(at - 1) + what.size();
+    at = core::Find(current, what, int(from) + 1);
+  }
+  out.append(current.data() + from, current.size() - from);
+  if (core::CanBeInsideChar(static_cast<unsigned char>(what[0]))) {
+    again = core::Find(out, what) >= 1;
+    return true;
+  }
+  const std::string_view result = out;
+  for (const size_t join : joins) {
+    const size_t begin = join >= what.size() - 1 ? join - (what.size() - 1) : 0;
+    const size_t end = std::min(result.size(), join + what.size() - 1);
+    if (end > begin && result.substr(begin, end - begin).find(what) != std::string_view::npos) {
+      again = true;
+      break;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 Text RemoveEachText(const Text& body, const std::vector<std::string_view>& texts) {
   std::string_view current = body;  // the body, or `out` once something was removed
-  Text out;
+  Text out, next;
   // A text is searched again only when the body changed since it was last
   // seen absent (a removal can join the pieces of a new occurrence), so an
   // 8 MB body with thousands of "<p>" costs one pass per distinct text.
   std::unordered_map<std::string_view, size_t> absentSince;  // text -> change count when last seen absent
   size_t changes = 0;
   for (const std::string_view text : texts) {
+    if (text.empty()) continue;
     const auto seen = absentSince.find(text);
     if (seen != absentSince.end() && seen->second == changes) continue;
-    Text next = core::ReplaceAll(current, text, "");
-    if (next.size() != current.size()) {
+    bool again = false;
+    if (RemoveAllOf(current, text, next, again)) {
       out.swap(next);
       current = out;
       ++changes;
     }
     // Absent now: the same text is not looked for again until the body changes.
-    if (core::Find(current, text) < 1) absentSince[text] = changes;
+    if (!again) absentSince[text] = changes;
   }
   if (changes == 0) return body;
   return out;

@@ -5,6 +5,10 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/text.h"
 
 namespace {
 
@@ -63,6 +67,35 @@ TEST(ContentCleaning, ParagraphTagsGoWhereverTheirTextOccurs) {
       {"<p>\r\n<p", "\r\n<p"},
   };
   for (const auto& row : rows) EXPECT_EQ(StripParagraphTags(row.in), row.out) << row.in;
+}
+
+// RemoveEachText looks for a text again only around the places a removal
+// joined; removing every occurrence of each text in turn, searching the
+// whole result each time, must give the same.
+TEST(ContentCleaning, RemovingEachTextAgreesWithRemovingEveryOccurrenceInTurn) {
+  const char* const pieces[] = {"<p>", "<p", "p>", ">", "<", "p", "P", "<P class=\"x\">", "a", "\r\n",
+                                "中", "\xB0\x3C", "\x81", "\x94\x39\xFC\x36", "9", "<pre>"};
+  unsigned long long state = 88172645463325252ull;
+  auto next = [&](unsigned bound) {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return unsigned(state % bound);
+  };
+  const unsigned count = sizeof pieces / sizeof pieces[0];
+  for (int round = 0; round < 3000; ++round) {
+    std::string body;
+    for (unsigned i = next(30); i > 0; --i) body += pieces[next(count)];
+    std::vector<std::string> owned;
+    for (unsigned i = next(6); i > 0; --i) {
+      owned.push_back(pieces[next(count)]);
+      if (next(3) == 0) owned.back() += pieces[next(count)];
+    }
+    const std::vector<std::string_view> texts(owned.begin(), owned.end());
+    std::string expected = body;
+    for (const std::string_view text : texts) expected = core::ReplaceAll(expected, text, "");
+    ASSERT_EQ(collector::RemoveEachText(body, texts), expected) << body;
+  }
 }
 
 TEST(ContentCleaning, ImagesSurviveTheCleaningWhenKept) {
