@@ -480,6 +480,7 @@ class Compiler {
     }
     if (plain_) return;  // anyStart stays true, every kSplit keeps kUnbounded sets
     SetHints();
+    Specialise();
     FirstBytes(root);
     SecondBytes(root);
   }
@@ -581,7 +582,7 @@ class Compiler {
     if (p_.ignoreCase && IsAsciiLetter(c)) {
       p_.code[Add(Op::kCharFold)].a = FoldAscii(c);
     } else {
-      p_.code[Add(Op::kChar)].a = c;
+      p_.code[Add(c < 0x80 ? Op::kByte : Op::kChar)].a = c;
     }
   }
 
@@ -760,10 +761,33 @@ class Compiler {
       Inst& inst = p_.code[i];
       if (inst.op != Op::kCharLoop) continue;
       const Inst& next = p_.code[i + 1];
-      if (next.op == Op::kChar && next.a != kNoChar) {
+      if ((next.op == Op::kChar || next.op == Op::kByte) && next.a != kNoChar) {
         inst.f = FirstByteOf(next.a);
       } else if (next.op == Op::kString) {
         inst.f = static_cast<unsigned char>(p_.literals[next.a]);
+      }
+    }
+  }
+
+  // Character loops without a capture whose form allows it run as one of the
+  // lighter instructions.
+  void Specialise() {
+    for (Inst& inst : p_.code) {
+      if (inst.op != Op::kCharLoop || inst.e != 0) continue;
+      if (!inst.greedy) {
+        if (inst.c == 0 && inst.d == kUnbounded && inst.f >= 0 && p_.classKinds[inst.a] != 0) {
+          inst.op = Op::kLazyTo;
+        }
+        continue;
+      }
+      const CharClass& set = p_.classes[inst.a];
+      const bool hopeless = inst.f >= 0 && inst.f < 0x80 && !set.Test(Char(inst.f));
+      if (inst.d == kUnbounded && inst.c <= 1 && p_.classStops[inst.a].count >= 0 && hopeless) {
+        inst.op = Op::kRunLoop;
+      } else if (inst.d == kUnbounded && inst.c <= 1 && !set.HasAnyHigh() && hopeless) {
+        inst.op = Op::kAsciiRun;
+      } else if (inst.c == 0 && inst.d == 1) {
+        inst.op = Op::kOptionalChar;
       }
     }
   }
@@ -840,6 +864,8 @@ class Compiler {
       case Node::kBackref:
         unknownStart_ = true;
         return true;
+      case Node::kBol:
+        return !bolBlocks_;  // see LineStartFirsts
       default:  // assertions and lookaheads consume nothing
         return true;
     }
@@ -890,6 +916,104 @@ class Compiler {
     if (!p_.code.empty() && p_.code[0].op == Op::kString) {
       p_.prefix.assign(p_.literals, p_.code[0].a, p_.code[0].b);
     }
+    LineStartFirsts(root);
+    bool eol[256] = {}, free[256] = {};
+    EolFirsts(root, eol, free);
+    for (int b = 0; b < 0x80; ++b) {
+      p_.lineEndAfterFirst[b] = p_.firstBytes[b] && eol[b] && !free[b];
+      p_.anyLineEndAfterFirst = p_.anyLineEndAfterFirst || p_.lineEndAfterFirst[b];
+    }
+    p_.decidedByFirst = DecidedByFirst(root);
+  }
+
+  // True when every match is one ASCII character that only the line
+  // anchors around it qualify: the pattern is a choice among [^]X[$] with X
+  // one character or a class of ASCII characters, and no byte begins two of
+  // them. The first-byte checks then decide a match on their own.
+  bool DecidedByFirst(const Node& root) {
+    if (p_.groups != 0) return false;
+    const Node* node = &root;
+    while ((node->kind == Node::kConcat || (node->kind == Node::kGroup && node->group == 0)) &&
+           node->kids.size() == 1) {
+      node = node->kids[0].get();
+    }
+    std::vector<const Node*> choices;
+    if (node->kind == Node::kAlt) {
+      for (const auto& kid : node->kids) choices.push_back(kid.get());
+    } else {
+      choices.push_back(node);
+    }
+    bool taken[256] = {};
+    for (const Node* choice : choices) {
+      std::vector<const Node*> items;
+      if (choice->kind == Node::kConcat) {
+        for (const auto& kid : choice->kids) items.push_back(kid.get());
+      } else {
+        items.push_back(choice);
+      }
+      size_t i = 0;
+      if (i < items.size() && items[i]->kind == Node::kBol) ++i;
+      if (i >= items.size()) return false;
+      const Node* one = OneCharacter(*items[i]);
+      if (!one) return false;
+      if (one->kind == Node::kChar ? (one->ch >= 0x80) : p_.classes[one->cls].HasAnyHigh()) return false;
+      ++i;
+      if (i < items.size() && items[i]->kind == Node::kEol) ++i;
+      if (i != items.size()) return false;
+      bool bytes[256] = {};
+      Firsts(*one, bytes);
+      for (int b = 0; b < 256; ++b) {
+        if (!bytes[b]) continue;
+        if (taken[b]) return false;
+        taken[b] = true;
+      }
+    }
+    return true;
+  }
+
+  // As Firsts, with the first bytes of the paths that take one ASCII
+  // character and then assert a line end ("\n$") in `eol`, all others in
+  // `free`. Nodes it does not look into go to `free` whole.
+  bool EolFirsts(const Node& node, bool* eol, bool* free) {
+    switch (node.kind) {
+      case Node::kGroup:
+        return EolFirsts(*node.kids[0], eol, free);
+      case Node::kAlt: {
+        bool nullable = false;
+        for (const auto& kid : node.kids) nullable = EolFirsts(*kid, eol, free) || nullable;
+        return nullable;
+      }
+      case Node::kConcat:
+        for (size_t i = 0; i < node.kids.size(); ++i) {
+          const Node& kid = *node.kids[i];
+          if (OneCharacter(kid) && i + 1 < node.kids.size() && node.kids[i + 1]->kind == Node::kEol) {
+            bool bytes[256] = {};
+            Firsts(kid, bytes);
+            for (int b = 0; b < 256; ++b) {
+              if (bytes[b]) (b < 0x80 ? eol : free)[b] = true;
+            }
+            return false;
+          }
+          if (!EolFirsts(kid, eol, free)) return false;
+        }
+        return true;
+      default:
+        return Firsts(node, free);
+    }
+  }
+
+  // The first bytes that begin a match only after a line-start assertion
+  // ("^\r" in "(?:^\r|\n$)"): the first bytes that remain when "^" lets
+  // nothing through are the others.
+  void LineStartFirsts(const Node& root) {
+    bool free[256] = {};
+    bolBlocks_ = true;
+    Firsts(root, free);
+    bolBlocks_ = false;
+    for (int b = 0; b < 256; ++b) {
+      p_.lineStartFirst[b] = p_.firstBytes[b] && !free[b];
+      p_.anyLineStartFirst = p_.anyLineStartFirst || p_.lineStartFirst[b];
+    }
   }
 
   // For a pattern that is a sequence beginning with one ASCII character:
@@ -907,11 +1031,26 @@ class Compiler {
     unknownStart_ = unknownBefore;
     if (nullable || unknown) return;
     p_.hasSecondBytes = true;
-    for (int b = 0; b < 256; ++b) p_.secondBytes[b] = bytes[b];
+    int taken = 0, runs = 0;
+    for (int b = 0; b < 256; ++b) {
+      p_.secondBytes[b] = bytes[b];
+      if (!bytes[b]) continue;
+      ++taken;
+      if (b > 0 && bytes[b - 1]) continue;
+      int end = b;
+      while (end + 1 < 256 && bytes[end + 1]) ++end;
+      if (runs < 3) {
+        p_.secondRuns.low[runs] = static_cast<unsigned char>(b);
+        p_.secondRuns.span[runs] = static_cast<unsigned char>(end - b);
+      }
+      ++runs;
+    }
+    if (p_.fewFirstBytes > 0 && runs <= 3 && taken <= 128) p_.secondRuns.count = runs;
   }
 
   Program& p_;
   const bool plain_;
+  bool bolBlocks_ = false;  // Firsts lets nothing through "^"
   int anyClass_ = -1;
   bool unknownStart_ = false;
 };

@@ -1,11 +1,9 @@
 #include "regex/matcher.h"
 
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "core/text.h"
+#include "regex/byte_scan.h"
 
 namespace regex {
 
@@ -57,40 +55,6 @@ Char Matcher::PrevChar(std::size_t pos) {
   return DecodeAt(s_, n_, start, length);
 }
 
-namespace {
-
-// The first position at or after `q` below `n` whose byte is one of the `k`
-// (1 to 4) in `list`, or `n`.
-std::size_t FindAnyOf(const unsigned char* s, std::size_t q, std::size_t n,
-                      const unsigned char* list, int k) {
-#if defined(__SSE2__)
-  // Sixteen bytes at a time against each byte of the list (a short list
-  // repeats its first byte in the unused places).
-  const __m128i b0 = _mm_set1_epi8(char(list[0]));
-  const __m128i b1 = _mm_set1_epi8(char(list[k > 1 ? 1 : 0]));
-  const __m128i b2 = _mm_set1_epi8(char(list[k > 2 ? 2 : 0]));
-  const __m128i b3 = _mm_set1_epi8(char(list[k > 3 ? 3 : 0]));
-  for (; n - q >= 16; q += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + q));
-    const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, b0), _mm_cmpeq_epi8(v, b1)),
-                                     _mm_or_si128(_mm_cmpeq_epi8(v, b2), _mm_cmpeq_epi8(v, b3)));
-    const int mask = _mm_movemask_epi8(hit);
-    if (mask) return q + std::size_t(__builtin_ctz(unsigned(mask)));
-  }
-#endif
-  if (k == 1) {
-    const char* base = reinterpret_cast<const char*>(s);
-    const char* hit = core::FindByte(base + q, n - q, char(list[0]));
-    return hit ? std::size_t(hit - base) : n;
-  }
-  for (; q < n; ++q) {
-    const unsigned char c = s[q];
-    if (c == list[0] || c == list[1 % k] || c == list[2 % k] || c == list[3 % k]) return q;
-  }
-  return n;
-}
-
-}  // namespace
 
 std::size_t Matcher::RunEnd(std::size_t from, const ClassStops& stops) const {
   if (stops.count == 0) return n_;
@@ -101,8 +65,20 @@ std::size_t Matcher::RunEnd(std::size_t from, const ClassStops& stops) const {
   }
 }
 
-std::size_t Matcher::SkipToFirstByte(std::size_t q) const {
-  if (p_.fewFirstBytes > 0) return FindAnyOf(s_, q, n_, p_.firstByteList, p_.fewFirstBytes);
+std::size_t Matcher::SkipToFirstPair(std::size_t q) const {
+  return FindPairOf(s_, q, n_, p_.firstByteList, p_.fewFirstBytes, p_.secondRuns);
+}
+
+std::size_t Matcher::SkipToFirstByte(std::size_t q) {
+  if (p_.fewFirstBytes > 0) {
+    const ScanBlock& b = firstBlock_;
+    if (q >= b.start && q - b.start < b.width) {
+      const std::uint32_t rest = b.mask >> (q - b.start);
+      if (rest) return q + std::size_t(__builtin_ctz(rest));
+      q = b.start + b.width;
+    }
+    return FindAnyOf(s_, q, n_, p_.firstByteList, p_.fewFirstBytes, firstBlock_);
+  }
   // Four lookups per test, so the loop branches once per four bytes.
   const bool* first = p_.firstBytes;
   while (n_ - q >= 4 && !(first[s_[q]] | first[s_[q + 1]] | first[s_[q + 2]] | first[s_[q + 3]])) {
@@ -178,6 +154,56 @@ void Matcher::SetLoopCapture(std::uint32_t group, std::size_t end) {
   caps_[2 * group + 1] = std::int32_t(end);
 }
 
+// Inlined at both its uses: it runs once per backtrack of a lazy loop.
+__attribute__((always_inline)) inline bool Matcher::ScanLazyTo(const Inst& loop, std::size_t next,
+                                                             std::size_t& q) const {
+  const int kind = p_.classKinds[loop.a];
+  q = next;
+  bool found = false;
+  if (kind != 0) {
+    std::size_t from = next;
+    while (from < n_) {
+      const char* hit = core::FindByte(Chars() + from, n_ - from, char(loop.f));
+      if (!hit) break;
+      q = std::size_t(hit - Chars());
+      // A hit that is not a boundary is a second byte, so the byte
+      // after it is one: no later check walks back past it.
+      if (IsBoundaryFrom(q, from)) {
+        found = true;
+        break;
+      }
+      from = q + 1;
+    }
+    if (found && kind == 1) {
+      // "." stops at a line feed that begins a character.
+      std::size_t from2 = next;
+      while (from2 < q) {
+        const char* nl = core::FindByte(Chars() + from2, q - from2, '\n');
+        if (!nl) break;
+        const std::size_t r = std::size_t(nl - Chars());
+        if (IsBoundaryFrom(r, from2)) {
+          found = false;
+          break;
+        }
+        from2 = r + 1;
+      }
+    }
+  } else {
+    const CharClass& set = p_.classes[loop.a];
+    while (q < n_ && s_[q] != loop.f) {
+      std::size_t len2;
+      if (!set.Test(DecodeAt(s_, n_, q, len2))) break;
+      q += len2;
+    }
+    found = q < n_ && s_[q] == loop.f;
+  }
+  return found;
+}
+
+// A scan for one byte is cheaper per byte than one for two, so the pair scan
+// waits until the first byte alone has proved a poor filter.
+constexpr int kPairScanAfter = 16;
+
 Status Matcher::Find(std::size_t from) {
   std::size_t start = from;
   while (start <= n_) {
@@ -186,7 +212,7 @@ Status Matcher::Find(std::size_t from) {
       std::size_t q;
       for (;;) {
         if (start >= n_) return Status::kNoMatch;
-        q = SkipToFirstByte(start);
+        q = secondMisses_ >= kPairScanAfter ? SkipToFirstPair(start) : SkipToFirstByte(start);
         if (q >= n_) return Status::kNoMatch;
         if (!IsBoundaryFrom(q, start)) {
           start = BoundaryAfter(q, start);  // q is inside a character
@@ -198,9 +224,24 @@ Status Matcher::Find(std::size_t from) {
           start = q + CharLength(q);
           continue;
         }
+        if (p_.anyLineStartFirst && p_.lineStartFirst[s_[q]] && !AtBol(q)) {
+          start = q + CharLength(q);
+          continue;
+        }
+        if (p_.anyLineEndAfterFirst && s_[q] < 0x80 && p_.lineEndAfterFirst[s_[q]] && !AtEol(q + 1)) {
+          start = q + 1;  // an ASCII byte is a whole character
+          continue;
+        }
         if (p_.hasSecondBytes && (q + 1 >= n_ || !p_.secondBytes[s_[q + 1]])) {
+          if (p_.secondRuns.count > 0) ++secondMisses_;
           start = q + 1;  // the first character is one ASCII byte
           continue;
+        }
+        if (p_.decidedByFirst) {
+          --steps_;
+          caps_[0] = std::int32_t(q);
+          caps_[1] = std::int32_t(q + 1);
+          return Status::kMatch;
         }
         break;
       }
@@ -220,7 +261,8 @@ bool Matcher::Run(std::size_t start) {
   std::size_t pos = start;
   stack_.clear();
   looks_.clear();
-  std::fill(caps_.begin(), caps_.end(), -1);
+  // The whole match's two slots are set at kMatch; only groups need clearing.
+  if (p_.groups > 0) std::fill(caps_.begin() + 2, caps_.end(), -1);
 
   for (;;) {
     if (--steps_ < 0) {
@@ -229,6 +271,12 @@ bool Matcher::Run(std::size_t start) {
     }
     const Inst& in = code[pc];
     switch (in.op) {
+      case Op::kByte:
+        // At a character boundary an ASCII byte is a whole character.
+        if (pos >= n_ || s_[pos] != in.a) goto fail;
+        ++pos;
+        ++pc;
+        continue;
       case Op::kChar: {
         if (pos >= n_) goto fail;
         std::size_t length;
@@ -392,6 +440,51 @@ bool Matcher::Run(std::size_t start) {
         if (marks_[in.a] == pos && (in.b == 0xFFFFFFFFu || counters_[in.b] >= in.c)) goto fail;
         ++pc;
         continue;
+      case Op::kRunLoop: {
+        const std::size_t end = RunEnd(pos, p_.classStops[in.a]);
+        if (end == pos && in.c == 1) goto fail;
+        steps_ -= std::int64_t(end - pos);
+        pos = end;
+        ++pc;
+        continue;
+      }
+      case Op::kAsciiRun: {
+        // Every byte taken is ASCII, so each is a whole character and the
+        // run ends on a character boundary.
+        const CharClass& set = p_.classes[in.a];
+        std::size_t end = pos;
+        while (end < n_ && s_[end] < 0x80 && set.Test(s_[end])) ++end;
+        if (end == pos && in.c == 1) goto fail;
+        steps_ -= std::int64_t(end - pos);
+        pos = end;
+        ++pc;
+        continue;
+      }
+      case Op::kLazyTo: {
+        // No iteration first, then straight on to the first place where
+        // what follows can begin; the choice point takes it up from there.
+        std::size_t q = pos;
+        if (!(pos < n_ && s_[pos] == in.f) && !ScanLazyTo(in, pos, q)) {
+          steps_ -= std::int64_t(q - pos);
+          goto fail;
+        }
+        steps_ -= std::int64_t(q - pos);
+        if (!Push(kLazyLoop, pc, std::uint32_t(q), 0)) return false;
+        pos = q;
+        ++pc;
+        continue;
+      }
+      case Op::kOptionalChar: {
+        if (pos < n_) {
+          std::size_t length;
+          if (p_.classes[in.a].Test(DecodeAt(s_, n_, pos, length))) {
+            if (!Push(kBranch, pc + 1, std::uint32_t(pos), 0)) return false;
+            pos += length;
+          }
+        }
+        ++pc;
+        continue;
+      }
       case Op::kCharLoop: {
         const CharClass& set = p_.classes[in.a];
         const std::size_t runStart = pos;
@@ -548,46 +641,8 @@ bool Matcher::Run(std::size_t start) {
           std::size_t next = at + length;
           if (loop.f >= 0 && loop.d == kUnbounded && (next >= n_ || s_[next] != loop.f)) {
             // Run on to the next place where what follows can begin.
-            const int kind = p_.classKinds[loop.a];
-            std::size_t q = next;
-            bool found = false;
-            if (kind != 0) {
-              std::size_t from = next;
-              while (from < n_) {
-                const char* hit = core::FindByte(Chars() + from, n_ - from, char(loop.f));
-                if (!hit) break;
-                q = std::size_t(hit - Chars());
-                // A hit that is not a boundary is a second byte, so the byte
-                // after it is one: no later check walks back past it.
-                if (IsBoundaryFrom(q, from)) {
-                  found = true;
-                  break;
-                }
-                from = q + 1;
-              }
-              if (found && kind == 1) {
-                // "." stops at a line feed that begins a character.
-                std::size_t from2 = next;
-                while (from2 < q) {
-                  const char* nl = core::FindByte(Chars() + from2, q - from2, '\n');
-                  if (!nl) break;
-                  const std::size_t r = std::size_t(nl - Chars());
-                  if (IsBoundaryFrom(r, from2)) {
-                    found = false;
-                    break;
-                  }
-                  from2 = r + 1;
-                }
-              }
-            } else {
-              const CharClass& set = p_.classes[loop.a];
-              while (q < n_ && s_[q] != loop.f) {
-                std::size_t len2;
-                if (!set.Test(DecodeAt(s_, n_, q, len2))) break;
-                q += len2;
-              }
-              found = q < n_ && s_[q] == loop.f;
-            }
+            std::size_t q;
+            const bool found = ScanLazyTo(loop, next, q);
             steps_ -= std::int64_t((q - next));
             if (!found) {
               stack_.pop_back();

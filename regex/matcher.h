@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/text.h"
+#include "regex/byte_scan.h"
 #include "regex/program.h"
 
 namespace regex {
@@ -78,9 +79,17 @@ class Matcher {
   // The first character boundary after `pos` (< n_), given that `known` <= pos is one.
   std::size_t BoundaryAfter(std::size_t pos, std::size_t known) const;
   // The first position at or after `q` whose byte can begin a match, or n_.
-  std::size_t SkipToFirstByte(std::size_t q) const;
+  std::size_t SkipToFirstByte(std::size_t q);
+  // With Program::secondRuns: the first position at or after `q` whose byte
+  // and the next can begin a match, or n_.
+  std::size_t SkipToFirstPair(std::size_t q) const;
   // Where a run of a class with few stop bytes that begins at `from` ends.
   std::size_t RunEnd(std::size_t from, const ClassStops& stops) const;
+  // For a lazy loop of a class that takes every character (or every one but
+  // "\n") followed by the byte loop.f: the first place at or after `next`
+  // (a boundary the loop has reached) where that byte begins a character,
+  // with only characters of the class before it; false when there is none.
+  bool ScanLazyTo(const Inst& loop, std::size_t next, std::size_t& q) const;
   bool AtBol(std::size_t pos) const;
   bool AtEol(std::size_t pos) const;
   bool AtWordBoundary(std::size_t pos);
@@ -95,6 +104,13 @@ class Matcher {
   std::int64_t steps_;  // left of the budget; below zero once the limit is hit
   std::size_t frameLimit_;
   bool limitHit_ = false;
+  // Starts passed over by their second byte; once there are many, the scan
+  // looks for both bytes together (Program::secondRuns).
+  int secondMisses_ = 0;
+  // The block of the last scan for first bytes: starts that follow each
+  // other closely (line ends, tags) are read from its mask instead of by a
+  // new scan each.
+  ScanBlock firstBlock_;
   std::vector<Frame> stack_;
   std::vector<std::uint32_t> looks_;  // stack indexes of the open lookaheads
   std::vector<std::int32_t> caps_;

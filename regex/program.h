@@ -7,12 +7,14 @@
 #include <string_view>
 #include <vector>
 
+#include "regex/byte_scan.h"
 #include "regex/char_class.h"
 
 namespace regex {
 
 enum class Op : std::uint8_t {
   kChar,        // a: character value
+  kByte,        // a: ASCII character (always one whole byte)
   kCharFold,    // a: lower-case ASCII letter, either case matches
   kString,      // a: offset in literals, b: byte length (whole characters)
   kStringFold,  // as kString; folded bytes are lower-case, fold flags in foldMask
@@ -34,6 +36,13 @@ enum class Op : std::uint8_t {
   kMarkPos,      // a: position register
   kCheckPos,     // a: position register, b: counter or -1, c: min
   kCharLoop,     // a: class index, c: min, d: max, e: group or 0, f: next byte or -1, greedy
+  // Forms of kCharLoop with no capture that need less bookkeeping:
+  kRunLoop,      // greedy, at most one required, no end, a class with stops; what follows
+                 // begins with a byte the class lacks, so nothing is ever given back
+  kOptionalChar, // greedy, zero or one: one choice point, back to the same place
+  kAsciiRun,     // as kRunLoop for a class of ASCII characters only, read byte by byte
+  kLazyTo,       // lazy, none required, no end, a class of every character (or every
+                 // one but "\n") followed by the byte f: goes straight to that byte
   kMatch,
 };
 
@@ -86,12 +95,28 @@ struct Program {
   // scanner then compares a block of bytes with each at once), else 0.
   int fewFirstBytes = 0;
   unsigned char firstByteList[4] = {};
+  // The first bytes with which a match can only begin at a line start: a
+  // start elsewhere is passed over without running the program.
+  bool anyLineStartFirst = false;
+  bool lineStartFirst[256] = {};
+  // The ASCII first bytes with which a match must be followed at once by a
+  // line end ("\n$"): a start whose next byte is not one is passed over.
+  bool anyLineEndAfterFirst = false;
+  bool lineEndAfterFirst[128] = {};
+  // Every match is one ASCII character, decided by the checks above alone:
+  // a start that passes them is a match, found without running the program.
+  bool decidedByFirst = false;
   std::string prefix;        // a literal (case-sensitive) every match begins with
   // When every match begins with one ASCII character and something follows
   // it: the bytes that can follow (a start whose next byte is not flagged
   // is passed over without running the program).
   bool hasSecondBytes = false;
   bool secondBytes[256] = {};
+  // When the first bytes are few and the second bytes are a few runs of
+  // values (at most three, a minority of all bytes): the runs, as their
+  // lowest byte and length less one. The scanner then looks for the two
+  // bytes together, sixteen positions at a time.
+  ByteRuns secondRuns;
 };
 
 // Parses and compiles `pattern`. False when the pattern is invalid. With

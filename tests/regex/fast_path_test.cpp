@@ -170,6 +170,13 @@ TEST(RegexFastPaths, TheCleaningPatternsMatchAsThePlainBacktrackerDoes) {
       {"((?![\\r\\n])\\s)+", false},
       {"(?:^\\r|\\n$)", true},
       {"href_top\\=.*?>(.*?)</a>", true},
+      // one character qualified by line anchors, and shapes just beyond it
+      {"^\\n|\\r$", false},
+      {"(?:^a|[bc]$|<)", true},
+      {"^\\n|\\n$", false},
+      {"[^a-z]$", false},
+      {"(^\\r)", false},
+      {"^[\\r\\n]+", false},
   };
   Random r(7);
   for (const auto& row : rows) {
