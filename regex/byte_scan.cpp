@@ -102,17 +102,29 @@ const bool kHasAvx2 = __builtin_cpu_supports("avx2");
 std::size_t FindAnyOf(const unsigned char* s, std::size_t q, std::size_t n, const unsigned char* list,
                       int k, ScanBlock& block) {
   block.width = 0;
-#if HOT_SCAN_AVX2
-  if (kHasAvx2) {
-    q = FindAnyOfAvx2(s, q, n, list, k, block);
-    if (block.width) return q;
-  }
-#endif
 #if defined(__SSE2__)
   const __m128i b0 = _mm_set1_epi8(char(Listed(list, k, 0)));
   const __m128i b1 = _mm_set1_epi8(char(Listed(list, k, 1)));
   const __m128i b2 = _mm_set1_epi8(char(Listed(list, k, 2)));
   const __m128i b3 = _mm_set1_epi8(char(Listed(list, k, 3)));
+  auto test16 = [&](std::size_t at) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at));
+    return _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, b0), _mm_cmpeq_epi8(v, b1)),
+                                          _mm_or_si128(_mm_cmpeq_epi8(v, b2), _mm_cmpeq_epi8(v, b3))));
+  };
+#endif
+#if HOT_SCAN_AVX2
+  if (kHasAvx2 && n - q >= 48) {
+    // Most hops are short: the first sixteen bytes alone, then wide blocks.
+    if (const int mask = test16(q)) {
+      block = ScanBlock{q, 16, std::uint32_t(mask)};
+      return q + std::size_t(__builtin_ctz(unsigned(mask)));
+    }
+    q = FindAnyOfAvx2(s, q + 16, n, list, k, block);
+    if (block.width) return q;
+  }
+#endif
+#if defined(__SSE2__)
   for (; n - q >= 16; q += 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + q));
     const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, b0), _mm_cmpeq_epi8(v, b1)),

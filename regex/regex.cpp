@@ -95,51 +95,23 @@ inline char* CopyPiece(char* to, const char* from, std::size_t n) {
 }  // namespace
 
 // Deleting every match, the cleaning's common case: the result is never
-// longer than the subject. When `out` already holds that much (a chain of
-// deletions hands its buffers back) the kept pieces are written into place;
-// else they gather in a small buffer flushed onto the end of `out`, so a new
-// result is never first filled with zeros.
+// longer than the subject, so it is written into place (over what `out`
+// held, which a chain of deletions hands back large enough).
 Status Regex::Delete(std::string_view subject, bool global, std::string& out) const {
+  if (out.size() < subject.size()) out.resize(subject.size());
+  char* const base = &out[0];
+  char* to = base;
   std::size_t copied = 0;
-  Status status;
-  if (out.size() >= subject.size()) {
-    char* const base = &out[0];
-    char* to = base;
-    status = ForEachMatch(*program_, subject, global, [&](const std::int32_t* caps) {
-      to = CopyPiece(to, subject.data() + copied, std::size_t(caps[0]) - copied);
-      copied = std::size_t(caps[1]);
-    });
-    to = CopyPiece(to, subject.data() + copied, subject.size() - copied);
-    out.resize(std::size_t(to - base));
-  } else {
+  const Status status = ForEachMatch(*program_, subject, global, [&](const std::int32_t* caps) {
+    to = CopyPiece(to, subject.data() + copied, std::size_t(caps[0]) - copied);
+    copied = std::size_t(caps[1]);
+  });
+  if (status == Status::kLimitHit) {
     out.clear();
-    out.reserve(subject.size());
-    constexpr std::size_t kStage = 8192;
-    char stage[kStage];
-    std::size_t staged = 0;
-    // Short pieces are staged (an append costs more than copying them);
-    // a long one goes straight to the end of `out`.
-    constexpr std::size_t kLong = 256;
-    auto keep = [&](const char* from, std::size_t n) {
-      if (n >= kLong || staged + n > kStage) {
-        out.append(stage, staged);
-        staged = 0;
-        if (n >= kLong) {
-          out.append(from, n);
-          return;
-        }
-      }
-      CopyPiece(stage + staged, from, n);
-      staged += n;
-    };
-    status = ForEachMatch(*program_, subject, global, [&](const std::int32_t* caps) {
-      keep(subject.data() + copied, std::size_t(caps[0]) - copied);
-      copied = std::size_t(caps[1]);
-    });
-    keep(subject.data() + copied, subject.size() - copied);
-    out.append(stage, staged);
+    return status;
   }
-  if (status == Status::kLimitHit) out.clear();
+  to = CopyPiece(to, subject.data() + copied, subject.size() - copied);
+  out.resize(std::size_t(to - base));
   return status;
 }
 
