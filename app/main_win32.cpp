@@ -22,7 +22,7 @@ core::TextArray ProgramArguments() {
   if (!argv) return arguments;
   for (int i = 1; i < count; ++i) {
     const std::wstring w(argv[i]);
-    arguments.push_back(core::WideToGbk(core::Wide(w.begin(), w.end())));
+    arguments.push_back(core::WideToGb18030(core::Wide(w.begin(), w.end())));
   }
   LocalFree(argv);
   return arguments;

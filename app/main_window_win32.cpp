@@ -19,11 +19,11 @@ constexpr UINT kAutoStartMessage = WM_APP + 2;
 constexpr UINT kPassEndedMessage = WM_APP + 3;
 
 std::wstring Wide(const Text& gbk) {
-  const core::Wide w = core::GbkToWide(gbk);
+  const core::Wide w = core::Gb18030ToWide(gbk);
   return std::wstring(w.begin(), w.end());
 }
 
-Text Gbk(const std::wstring& wide) { return core::WideToGbk(core::Wide(wide.begin(), wide.end())); }
+Text Gbk(const std::wstring& wide) { return core::WideToGb18030(core::Wide(wide.begin(), wide.end())); }
 
 WNDPROC g_buttonProc = nullptr;  // the system's procedure of the BUTTON class
 

@@ -51,7 +51,7 @@ core::Text Decoded(std::string_view bytes, unsigned codePage) {
   // A zero character would end the converted text there, losing the rest of
   // the page; it is dropped here, as a zero byte of a GBK page is.
   wide.erase(std::remove(wide.begin(), wide.end(), u'\0'), wide.end());
-  return core::WideToGbk(wide);
+  return core::WideToGb18030(wide);
 }
 
 core::Text WithoutZeros(core::Text text) {

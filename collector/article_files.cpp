@@ -63,7 +63,7 @@ bool IsReservedName(const Text& title) {
 }
 
 int PathUnits(const Text& outputFolder, const Text& fileTitle) {
-  return int(core::GbkToWide(ArticleFilePath(outputFolder, fileTitle)).size());
+  return int(core::Gb18030ToWide(ArticleFilePath(outputFolder, fileTitle)).size());
 }
 
 }  // namespace

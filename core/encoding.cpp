@@ -16,19 +16,19 @@ Text UpToZero(std::string&& bytes) {
 
 }  // namespace
 
-Wide GbkToWide(std::string_view text) {
+Wide Gb18030ToWide(std::string_view text) {
   Wide out;
   Gb18030ToUtf16(text, out);
   return out;
 }
 
-Text WideToGbk(const Wide& wide) {
+Text WideToGb18030(const Wide& wide) {
   std::string out;
   Utf16ToGb18030(wide, out);
   return UpToZero(std::move(out));
 }
 
-Text GbkToUtf8(std::string_view text) { return TextFromBytes(Utf16ToUtf8(GbkToWide(text))); }
+Text GbkToUtf8(std::string_view text) { return TextFromBytes(Utf16ToUtf8(Gb18030ToWide(text))); }
 
 Text Utf8ToGbk(std::string_view utf8) {
   std::string out;

@@ -39,8 +39,8 @@ bool IsCodePageSupported(unsigned codePage);
 
 // The usual conversions of the program's text (GB18030); none loses a
 // character, except that text ends at a zero character.
-Wide GbkToWide(std::string_view text);
-Text WideToGbk(const Wide& wide);
+Wide Gb18030ToWide(std::string_view text);
+Text WideToGb18030(const Wide& wide);
 // UTF-8 bytes of the program's text (held in a Text, as the program passes them).
 Text GbkToUtf8(std::string_view text);
 // The program's text of UTF-8 bytes.

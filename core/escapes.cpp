@@ -42,7 +42,7 @@ class Output {
  private:
   void Flush() {
     if (wide_.empty()) return;
-    out_ += WideToGbk(wide_);
+    out_ += WideToGb18030(wide_);
     wide_.clear();
   }
   Text out_;

@@ -10,7 +10,7 @@ namespace core {
 namespace {
 
 std::wstring WidePath(const Text& path) {
-  const Wide w = GbkToWide(path);
+  const Wide w = Gb18030ToWide(path);
   return std::wstring(w.begin(), w.end());
 }
 
@@ -111,7 +111,7 @@ Text ExecutableDirectory() {
   buffer.resize(n);
   const size_t slash = buffer.find_last_of(L"\\/");
   if (slash != std::wstring::npos) buffer.resize(slash);
-  return WideToGbk(Wide(buffer.begin(), buffer.end()));
+  return WideToGb18030(Wide(buffer.begin(), buffer.end()));
 }
 
 }  // namespace core

@@ -98,18 +98,18 @@ inline bool CanBeInsideChar(unsigned char c) { return IsTrailByte(c) || IsFourBy
 
 // The byte length (1, 2 or 4) of the character that begins at `p`, given the
 // end of the text (`p` < `end`).
-inline size_t GbkCharLength(const unsigned char* p, const unsigned char* end) {
+inline size_t Gb18030CharLength(const unsigned char* p, const unsigned char* end) {
   if (*p < 0x81 || *p == 0xFF || end - p < 2) return 1;
   if (IsTrailByte(p[1])) return 2;
   return (IsFourByteDigit(p[1]) && end - p >= 4 && IsLeadByte(p[2]) && IsFourByteDigit(p[3])) ? 4 : 1;
 }
-inline size_t GbkCharLength(const char* p, const char* end) {
-  return GbkCharLength(reinterpret_cast<const unsigned char*>(p),
-                       reinterpret_cast<const unsigned char*>(end));
+inline size_t Gb18030CharLength(const char* p, const char* end) {
+  return Gb18030CharLength(reinterpret_cast<const unsigned char*>(p),
+                           reinterpret_cast<const unsigned char*>(end));
 }
 // The byte length of the character at `pos` (< text.size()).
 inline size_t CharLengthAt(std::string_view text, size_t pos) {
-  return GbkCharLength(text.data() + pos, text.data() + text.size());
+  return Gb18030CharLength(text.data() + pos, text.data() + text.size());
 }
 
 // The blanks of markup and of the cleaning: space, tab, LF, CR and form feed.

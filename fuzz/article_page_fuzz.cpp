@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (!title.empty() && (title.back() == '.' || title.back() == ' ')) __builtin_trap();
   if (!title.empty() &&
-      core::GbkToWide(collector::ArticleFilePath(folder, title)).size() > size_t(collector::kMaxPathUnits)) {
+      core::Gb18030ToWide(collector::ArticleFilePath(folder, title)).size() >
+          size_t(collector::kMaxPathUnits)) {
     __builtin_trap();
   }
   return 0;

@@ -54,7 +54,7 @@ void AppendCodePoint(std::string& out, unsigned codePoint) {
   if (codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) codePoint = 0xFFFD;
   core::Wide wide;
   core::AppendUtf16(codePoint, wide);
-  out += core::WideToGbk(wide);
+  out += core::WideToGb18030(wide);
 }
 
 void Tokenizer::AppendReference(std::string& out, bool inAttribute) {

@@ -85,7 +85,7 @@ Text DecodeAs(const Bytes& body, const Text& bodyText, const Text& name) {
   if (!core::BytesToWide(bytes, codePage, wide)) return bodyText;
   if (!wide.empty() && wide[0] == u'\xFEFF') wide.erase(0, 1);
   // Text holds no zero byte: a zero character ends it, as it ends `bodyText`.
-  return core::TextFromBytes(core::WideToGbk(wide));
+  return core::TextFromBytes(core::WideToGb18030(wide));
 }
 
 }  // namespace

@@ -77,7 +77,7 @@ class Variant {
 // The program's text is GB18030 whatever the system's ANSI code page is, so
 // the strings cross into COM as UTF-16 by the program's own tables.
 BSTR MakeBstr(const Text& text) {
-  const core::Wide w = core::GbkToWide(text);
+  const core::Wide w = core::Gb18030ToWide(text);
   return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(w.data()), UINT(w.size()));
 }
 
@@ -87,7 +87,7 @@ Text FromBstr(BSTR s) {
   // Wine hands some strings back with a trailing U+0000; text ends there.
   const size_t zero = w.find(char16_t(0));
   if (zero != core::Wide::npos) w.resize(zero);
-  return core::WideToGbk(w);
+  return core::WideToGb18030(w);
 }
 
 void SetString(VARIANT& v, const Text& text) {

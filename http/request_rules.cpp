@@ -120,7 +120,7 @@ bool BodyArrivedWhole(const Text& headerBlock, int statusCode, int method, size_
 Bytes TextToUtf16(const Text& text) {
   if (text.empty()) return Bytes();
   std::string bytes;
-  core::WideToBytes(core::GbkToWide(text), core::kCodePageUtf16Le, bytes);
+  core::WideToBytes(core::Gb18030ToWide(text), core::kCodePageUtf16Le, bytes);
   bytes.append(2, '\0');
   return Bytes(bytes.begin(), bytes.end());
 }
@@ -131,7 +131,7 @@ Text Utf16ToText(const Bytes& utf16) {
                     core::kCodePageUtf16Le, wide);
   const size_t zero = wide.find(char16_t(0));
   if (zero != core::Wide::npos) wide.resize(zero);
-  return core::WideToGbk(wide);
+  return core::WideToGb18030(wide);
 }
 
 Text HeaderValue(const Text& block, const Text& name) {

@@ -9,12 +9,12 @@
 namespace http {
 
 inline std::wstring WideText(const core::Text& gbk) {
-  const core::Wide w = core::GbkToWide(gbk);
+  const core::Wide w = core::Gb18030ToWide(gbk);
   return std::wstring(w.begin(), w.end());
 }
 
 inline core::Text GbkText(const wchar_t* wide, size_t length) {
-  return core::WideToGbk(core::Wide(wide, wide + length));
+  return core::WideToGb18030(core::Wide(wide, wide + length));
 }
 
 }  // namespace http

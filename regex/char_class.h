@@ -32,7 +32,7 @@ inline constexpr Char kFourByteLast = kFourByteBase + core::kGb18030FourByteCoun
 // byte count.
 inline Char DecodeAt(const unsigned char* s, std::size_t size, std::size_t pos,
                      std::size_t& length) {
-  length = core::GbkCharLength(s + pos, s + size);
+  length = core::Gb18030CharLength(s + pos, s + size);
   if (length == 1) return s[pos];
   if (length == 2) return Char(s[pos]) << 8 | s[pos + 1];
   return kFourByteBase + core::Gb18030Pointer(s + pos);

@@ -64,9 +64,9 @@ class Parser {
     for (size_t i = 0; i < n_;) {
       const unsigned char c = s_[i];
       if (c >= 0x80) {
-        i += core::GbkCharLength(s_ + i, s_ + n_);
+        i += core::Gb18030CharLength(s_ + i, s_ + n_);
       } else if (c == '\\') {
-        i += i + 1 < n_ ? 1 + core::GbkCharLength(s_ + i + 1, s_ + n_) : 1;
+        i += i + 1 < n_ ? 1 + core::Gb18030CharLength(s_ + i + 1, s_ + n_) : 1;
       } else if (inClass) {
         if (c == ']') inClass = false;
         ++i;

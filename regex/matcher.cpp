@@ -22,7 +22,7 @@ bool Matcher::IsInside(std::size_t pos) {
   if (inside_.empty()) {
     inside_.assign(n_ / 8 + 1, 0);
     for (std::size_t i = 0; i < n_;) {
-      const std::size_t length = core::GbkCharLength(s_ + i, s_ + n_);
+      const std::size_t length = core::Gb18030CharLength(s_ + i, s_ + n_);
       for (std::size_t k = i + 1; k < i + length; ++k) inside_[k >> 3] |= std::uint8_t(1u << (k & 7));
       i += length;
     }
@@ -89,7 +89,7 @@ std::size_t Matcher::SkipToFirstByte(std::size_t q) {
 }
 
 std::size_t Matcher::BoundaryAfter(std::size_t pos, std::size_t known) const {
-  while (known <= pos) known += core::GbkCharLength(s_ + known, s_ + n_);
+  while (known <= pos) known += core::Gb18030CharLength(s_ + known, s_ + n_);
   return known;
 }
 
@@ -99,7 +99,7 @@ bool Matcher::IsBoundaryAfterRun(std::size_t pos, std::size_t known) const {
   // forward from the start of the run of such bytes before `pos`.
   std::size_t i = pos;
   while (i > known && (core::IsLeadByte(s_[i - 1]) || core::IsFourByteDigit(s_[i - 1]))) --i;
-  while (i < pos) i += core::GbkCharLength(s_ + i, s_ + n_);
+  while (i < pos) i += core::Gb18030CharLength(s_ + i, s_ + n_);
   return i == pos;
 }
 
@@ -136,7 +136,7 @@ bool Matcher::BackrefAt(std::size_t& pos, int group) {
     if (std::memcmp(want, have, length) != 0) return false;
   } else {
     for (std::size_t i = 0; i < length; ++i) {
-      const std::size_t n = core::GbkCharLength(want + i, want + length);
+      const std::size_t n = core::Gb18030CharLength(want + i, want + length);
       if (n > 1) {
         if (std::memcmp(want + i, have + i, n) != 0) return false;
         i += n - 1;

@@ -41,7 +41,7 @@ class Matcher {
 
   // The length of the character at `pos` (1 at the end).
   std::size_t CharLength(std::size_t pos) const {
-    return pos < n_ ? core::GbkCharLength(s_ + pos, s_ + n_) : 1;
+    return pos < n_ ? core::Gb18030CharLength(s_ + pos, s_ + n_) : 1;
   }
 
  private:

@@ -23,7 +23,7 @@ using core::Control;
 using core::Text;
 
 std::wstring Wide(const Text& gbk) {
-  const core::Wide w = core::GbkToWide(gbk);
+  const core::Wide w = core::Gb18030ToWide(gbk);
   return std::wstring(w.begin(), w.end());
 }
 
@@ -31,7 +31,7 @@ Text WindowText(HWND window) {
   wchar_t buffer[512] = {};
   GetWindowTextW(window, buffer, 512);
   const std::wstring w(buffer);
-  return core::WideToGbk(core::Wide(w.begin(), w.end()));
+  return core::WideToGb18030(core::Wide(w.begin(), w.end()));
 }
 
 std::wstring WideCaption(HWND window) {

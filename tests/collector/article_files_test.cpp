@@ -74,7 +74,7 @@ TEST(ArticleFiles, SafeFileTitleShortensToFitThePathAtCharacterBoundaries) {
   Text longTitle;
   for (int i = 0; i < 300; ++i) longTitle += "长";
   const Text safe = SafeFileTitle(longTitle, folder);
-  EXPECT_EQ(core::GbkToWide(ArticleFilePath(folder, safe)).size(), size_t(kMaxPathUnits));
+  EXPECT_EQ(core::Gb18030ToWide(ArticleFilePath(folder, safe)).size(), size_t(kMaxPathUnits));
   EXPECT_EQ(safe.size() % 2, 0u);
   EXPECT_EQ(safe, longTitle.substr(0, safe.size()));
 

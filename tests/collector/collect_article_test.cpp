@@ -64,7 +64,7 @@ class FakeSafePoints : public core::SafePoints {
 void RemoveTree(const Text& path) {
   std::error_code error;
 #ifdef _WIN32
-  const core::Wide wide = core::GbkToWide(path);
+  const core::Wide wide = core::Gb18030ToWide(path);
   std::filesystem::remove_all(std::filesystem::path(std::wstring(wide.begin(), wide.end())), error);
 #else
   std::filesystem::remove_all(core::GbkToUtf8(core::ReplaceAll(path, "\\", "/")), error);
@@ -223,9 +223,9 @@ TEST_F(CollectArticleTest, TitleModesAndEncodings) {
 // the text. A UTF-8 file keeps every one and a file name holds them; a GBK
 // file has "?" in their places. (These rules remove every blank.)
 TEST_F(CollectArticleTest, CharactersOutsideGbkReachUtf8FilesAndFileNames) {
-  const Text keyword = core::WideToGbk(u"\U0001F600") + "热搜";
-  const Text title = core::WideToGbk(u"\xD55C\xAD6D\U0001F600") + "标题";
-  const Text body = core::WideToGbk(u"\xA9 2026 \x2122 \xD55C\xAD6D\xC5B4 ") + "正文";
+  const Text keyword = core::WideToGb18030(u"\U0001F600") + "热搜";
+  const Text title = core::WideToGb18030(u"\xD55C\xAD6D\U0001F600") + "标题";
+  const Text body = core::WideToGb18030(u"\xA9 2026 \x2122 \xD55C\xAD6D\xC5B4 ") + "正文";
   Serve(keyword, "http://news.test/k", Layout1Article(title, "<p>" + body + "</p>"));
   struct Case {
     Control titleMode;

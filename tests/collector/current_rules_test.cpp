@@ -58,10 +58,10 @@ TEST(CurrentRules, CollapsedBlanksKeepWordsApart) {
   }
   // Characters GBK lacks (four bytes, one of them a digit) are word
   // characters too: Korean keeps its spaces, and so do © and ™.
-  const Text korean = core::WideToGbk(u"\xD55C\xAD6D\xC5B4  \xBB38\xC7A5 \x4E2D"),
-             signs = core::WideToGbk(u"\xA9 2026 \x2122 x");
+  const Text korean = core::WideToGb18030(u"\xD55C\xAD6D\xC5B4  \xBB38\xC7A5 \x4E2D"),
+             signs = core::WideToGb18030(u"\xA9 2026 \x2122 x");
   EXPECT_EQ(CleanBody("<p>" + korean + "</p>", false, images, sources::Current().cleaning),
-            core::WideToGbk(u"\xD55C\xAD6D\xC5B4 \xBB38\xC7A5\x4E2D"));
+            core::WideToGb18030(u"\xD55C\xAD6D\xC5B4 \xBB38\xC7A5\x4E2D"));
   EXPECT_EQ(CleanBody("<p>" + signs + "</p>", false, images, sources::Current().cleaning), signs);
 }
 

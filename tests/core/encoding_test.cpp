@@ -11,8 +11,8 @@ TEST(Encoding, GbkUtf8RoundTrip) {
   // 中 is D6 D0 in GBK and E4 B8 AD in UTF-8.
   EXPECT_EQ(GbkToUtf8("\xD6\xD0"), "\xE4\xB8\xAD");
   EXPECT_EQ(Utf8ToGbk("\xE4\xB8\xAD"), "\xD6\xD0");
-  EXPECT_EQ(GbkToWide("a\xD6\xD0"), (Wide{u'a', u'\x4E2D'}));
-  EXPECT_EQ(WideToGbk(Wide{u'\x4E2D', u'b'}), "\xD6\xD0" "b");
+  EXPECT_EQ(Gb18030ToWide("a\xD6\xD0"), (Wide{u'a', u'\x4E2D'}));
+  EXPECT_EQ(WideToGb18030(Wide{u'\x4E2D', u'b'}), "\xD6\xD0" "b");
   EXPECT_EQ(GbkToUtf8(""), "");
   // A source literal is compiled into GBK.
   EXPECT_EQ(std::string("中"), "\xD6\xD0");
@@ -46,20 +46,20 @@ TEST(Encoding, CharactersOutsideGbkKeepFourBytes) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(WideToGbk(c.wide), c.text);
-    EXPECT_EQ(GbkToWide(c.text), c.wide);
+    EXPECT_EQ(WideToGb18030(c.wide), c.text);
+    EXPECT_EQ(Gb18030ToWide(c.text), c.wide);
     EXPECT_EQ(Utf8ToGbk(Utf16ToUtf8(c.wide)), c.text);
     EXPECT_EQ(GbkToUtf8(c.text), Utf16ToUtf8(c.wide));
   }
-  const Text mixed = WideToGbk(u"x\xAC00\x4E2D\x20AC\U0001F600y");
+  const Text mixed = WideToGb18030(u"x\xAC00\x4E2D\x20AC\U0001F600y");
   EXPECT_EQ(GbkOnly(mixed), "x?\xD6\xD0\x80?y");
   std::string gbk;
   ASSERT_TRUE(WideToBytes(u"x\xAC00\x4E2D", kCodePageGbk, gbk));
   EXPECT_EQ(gbk, "x?\xD6\xD0");
   // Nothing to encode these with: a lone surrogate, and U+E5E5 (whose old
   // pair now reads as U+3000).
-  EXPECT_EQ(WideToGbk(u"a\xD800" "b\xDC00\xE5E5"), "a?b??");
-  EXPECT_EQ(GbkToWide("\xA3\xA0"), u"\x3000");
+  EXPECT_EQ(WideToGb18030(u"a\xD800" "b\xDC00\xE5E5"), "a?b??");
+  EXPECT_EQ(Gb18030ToWide("\xA3\xA0"), u"\x3000");
 }
 
 // Ill-formed GB18030 as browsers read it: one U+FFFD per error, and the
@@ -86,7 +86,7 @@ TEST(Encoding, IllFormedGb18030) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes);
-    EXPECT_EQ(GbkToWide(c.bytes), c.wide);
+    EXPECT_EQ(Gb18030ToWide(c.bytes), c.wide);
   }
 }
 

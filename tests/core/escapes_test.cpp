@@ -28,7 +28,7 @@ TEST(Escapes, JsonStringBodies) {
   };
   for (const Case& c : cases) EXPECT_EQ(core::JsonUnescape(c.in), c.out) << c.in;
   // A surrogate pair is one character, of four bytes.
-  const Text emoji = core::WideToGbk(u"\U0001F600");
+  const Text emoji = core::WideToGb18030(u"\U0001F600");
   EXPECT_EQ(core::JsonUnescape("\\ud83d\\ude00!"), emoji + "!");
 }
 
@@ -40,10 +40,10 @@ TEST(Escapes, HtmlReferences) {
       {"AT&T &unknown; &#; &#xZZ; &hellip", "AT&T &unknown; &#; &#xZZ; &hellip"},
   };
   for (const Case& c : cases) EXPECT_EQ(core::HtmlUnescape(c.in), c.out) << c.in;
-  EXPECT_EQ(core::HtmlUnescape("&#128512;"), core::WideToGbk(u"\U0001F600"));
+  EXPECT_EQ(core::HtmlUnescape("&#128512;"), core::WideToGb18030(u"\U0001F600"));
   // The legacy names need no ";"; the named blanks are plain blanks.
   EXPECT_EQ(core::HtmlUnescape("&amp &copy2024 &emsp;&nbsp;|"),
-            "& " + core::WideToGbk(u"\u00A9") + "2024   |");
+            "& " + core::WideToGb18030(u"\u00A9") + "2024   |");
 }
 
 TEST(Escapes, Base64Url) {

@@ -84,7 +84,7 @@ TEST(Gb18030Reference, EverySequenceDecodesAndEncodesAsTheEncodingStandard) {
   std::map<long, std::string> first;
   int mismatches = 0;
   for (size_t i = 0; i < sequences.size(); ++i) {
-    const Wide ours = GbkToWide(sequences[i]);
+    const Wide ours = Gb18030ToWide(sequences[i]);
     if (ours != node[i] && ++mismatches <= 20) {
       ADD_FAILURE() << Hex(sequences[i]) << " decodes to " << Utf16ToUtf8(ours) << ", not " << Utf16ToUtf8(node[i]);
     }
@@ -103,7 +103,7 @@ TEST(Gb18030Reference, EverySequenceDecodesAndEncodesAsTheEncodingStandard) {
     if (cp >= 0xD800 && cp <= 0xDFFF) continue;
     Wide w;
     AppendUtf16(std::uint32_t(cp), w);
-    const std::string ours = WideToGbk(w);
+    const std::string ours = WideToGb18030(w);
     const auto it = first.find(cp);
     const std::string expected = cp == 0x20AC ? "\x80" : it == first.end() ? "?" : it->second;
     if (ours != expected && ++mismatches <= 20) {

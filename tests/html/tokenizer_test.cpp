@@ -98,10 +98,10 @@ TEST(Tokenizer, ManyAttributesKeepTheFirstOfEachName) {
 
 TEST(Tokenizer, CharacterReferences) {
   const std::string zhong = "\xD6\xD0";  // U+4E2D in GBK
-  const std::string euro = core::WideToGbk(u"\u20AC");
-  const std::string copy = core::WideToGbk(u"\u00A9");
-  const std::string ldquo = core::WideToGbk(u"\u201C");
-  const std::string replacement = core::WideToGbk(u"\uFFFD");
+  const std::string euro = core::WideToGb18030(u"\u20AC");
+  const std::string copy = core::WideToGb18030(u"\u00A9");
+  const std::string ldquo = core::WideToGb18030(u"\u201C");
+  const std::string replacement = core::WideToGb18030(u"\uFFFD");
   const Case cases[] = {
       {"&#20013;&#x4E2D;&#X4e2d;", zhong + zhong + zhong},
       {"&#65&#x42 c", "AB c"},  // no semicolon
@@ -118,7 +118,7 @@ TEST(Tokenizer, CharacterReferences) {
       {"&verylongnamethatisnoreference;", "&verylongnamethatisnoreference;"},
       {"a&", "a&"},
       {"&#x4E2D", zhong},
-      {"&#x1F600;", core::WideToGbk(u"\U0001F600")},  // outside the basic plane
+      {"&#x1F600;", core::WideToGb18030(u"\U0001F600")},  // outside the basic plane
       // in attributes: terminated ones are decoded; an unterminated name
       // followed by more of a URL stays as written
       // in a value a name without ";" is text before "=" or a letter, and a

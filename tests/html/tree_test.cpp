@@ -50,7 +50,7 @@ std::string Outline(const Document& doc) {
 
 TEST(ParseDocument, ConstructsOfRealPages) {
   using namespace std::string_view_literals;
-  const std::string euro = core::WideToGbk(u"\u20AC");
+  const std::string euro = core::WideToGb18030(u"\u20AC");
   const struct {
     std::string_view page;
     std::string tree;

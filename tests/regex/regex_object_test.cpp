@@ -322,9 +322,9 @@ TEST(RegexGbk, IgnoringCaseFoldsAsciiLettersOnly) {
 // Characters of four bytes (lead, digit, lead, digit): their digits are never
 // digits of the text, and a match never starts, stops or gives back inside one.
 TEST(RegexGb18030, FourByteCharactersAreWholeCharacters) {
-  const std::string emoji = core::WideToGbk(u"\U0001F600");  // 94 39 FC 36
-  const std::string korean = core::WideToGbk(u"\xD55C\xAD6D");
-  const std::string copyright = core::WideToGbk(u"\xA9"), tradeMark = core::WideToGbk(u"\x2122");
+  const std::string emoji = core::WideToGb18030(u"\U0001F600");  // 94 39 FC 36
+  const std::string korean = core::WideToGb18030(u"\xD55C\xAD6D");
+  const std::string copyright = core::WideToGb18030(u"\xA9"), tradeMark = core::WideToGb18030(u"\x2122");
   ASSERT_EQ(emoji, "\x94\x39\xFC\x36");
   struct Row {
     std::string pattern;

@@ -99,7 +99,7 @@ inline VARIANT IntArg(long i) {
 class TextArg {
  public:
   explicit TextArg(const core::Text& text) {
-    const core::Wide wide = core::GbkToWide(text);
+    const core::Wide wide = core::Gb18030ToWide(text);
     VariantInit(&v_);
     v_.vt = VT_BSTR;
     v_.bstrVal = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(wide.data()), UINT(wide.size()));
@@ -116,7 +116,7 @@ class TextArg {
 inline core::Text TextOf(const VARIANT& v) {
   if (v.vt != VT_BSTR || !v.bstrVal) return core::Text();
   const core::Wide wide(reinterpret_cast<const char16_t*>(v.bstrVal), SysStringLen(v.bstrVal));
-  return core::WideToGbk(wide);
+  return core::WideToGb18030(wide);
 }
 
 struct Match {

@@ -52,8 +52,8 @@ RunResult RunProgram(const std::filesystem::path& dir, const std::wstring& argum
   GetExitCodeProcess(pi.hProcess, &result.exitCode);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
-  core::ReadWholeFile(core::WideToGbk(core::Wide(outPath.begin(), outPath.end())), result.out);
-  core::ReadWholeFile(core::WideToGbk(core::Wide(errPath.begin(), errPath.end())), result.err);
+  core::ReadWholeFile(core::WideToGb18030(core::Wide(outPath.begin(), outPath.end())), result.out);
+  core::ReadWholeFile(core::WideToGb18030(core::Wide(errPath.begin(), errPath.end())), result.err);
   return result;
 }
 
