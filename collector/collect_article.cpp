@@ -1,13 +1,14 @@
 #include "collector/collect_article.h"
 
+#include <set>
 #include <utility>
 
+#include "collector/article_choice.h"
 #include "collector/article_extraction.h"
 #include "collector/article_files.h"
 #include "collector/content_cleaning.h"
 #include "collector/image_download.h"
 #include "collector/image_markers.h"
-#include "collector/relevance.h"
 #include "collector/search_results.h"
 #include "core/encoding.h"
 #include "core/file_system.h"
@@ -17,6 +18,9 @@ namespace collector {
 namespace {
 
 using core::Control;
+
+// An answer with this status or above is an error page, not results.
+constexpr int kFirstErrorStatus = 400;
 
 // The body's paragraphs as lines of plain text, the images kept, downloaded
 // (their addresses read against the page's) and re-pointed as the options say
@@ -85,52 +89,6 @@ void NoteMiss(Miss& miss, Miss step) {
   if (step > miss) miss = step;
 }
 
-// The first result on the site that is about the keyword, engine by engine;
-// "" when none. `stopped` is set when the pass was stopped.
-Text FindArticleLink(const Text& keyword, const sources::NewsSite& site, CollectorContext& context,
-                     Miss& miss, bool& stopped) {
-  const sources::SearchRules& rules = context.profile.search;
-  for (const Text& name : rules.order) {
-    const sources::Engine* engine = sources::FindEngine(rules, name);
-    if (!engine || context.session.IsResting(name)) continue;
-    if (!context.safePoints.Checkpoint() ||
-        !context.session.AwaitTurn(name, rules.intervalSeconds)) {
-      stopped = true;
-      return Text();
-    }
-    const SearchAnswer answer = context.fetchers.searchPage(
-        SearchUrl(SearchAddress(*engine, site.host), keyword, engine->encoding), *engine);
-    if (IsVerificationPage(answer, engine->verification)) {
-      context.session.Rest(name);
-      context.window.AppendText(Control::编辑框1, VerificationLogLine(engine->label));
-      continue;
-    }
-    // An error page counts as a failed search in the pass's health lines.
-    if (answer.page.empty() || answer.status >= 400) context.session.CountFailure(name);
-    if (answer.page.empty()) {
-      NoteMiss(miss, Miss::kSearchFailed);
-      continue;
-    }
-    const std::vector<SearchResult> results = ReadResults(answer.page, *engine);
-    if (results.empty()) {
-      NoteMiss(miss, Miss::kNoResult);
-      continue;
-    }
-    // Cut rules and a result pattern give the first link as it stands.
-    if (!ReadsBlocks(*engine)) return results.front().link;
-    bool onSite = false;
-    for (const SearchResult& result : results) {
-      if (!IsSiteArticle(result.link, site)) continue;
-      onSite = true;
-      if (RelevancePercent(keyword, result.title + " " + result.snippet) >= rules.relevancePercent) {
-        return result.link;
-      }
-    }
-    NoteMiss(miss, onSite ? Miss::kUnrelated : Miss::kNotOnSite);
-  }
-  return Text();
-}
-
 // Fetches, cuts, cleans and saves the article at `link` of `site`.
 ArticleOutcome CollectFrom(const Text& keyword, const Text& link, const sources::NewsSite& site,
                            CollectorContext& context, Miss& miss) {
@@ -178,6 +136,7 @@ Text MissLogLine(const Text& keyword, Miss miss) {
     case Miss::kNoBody: reason = "文章页面中找不到正文"; break;
     case Miss::kNoTitle: reason = "文章页面中找不到标题"; break;
     case Miss::kTooShort: reason = "正文太短"; break;
+    case Miss::kAlreadySaved: reason = "文章已采集（同一网址）"; break;
   }
   return "未采集“" + keyword + "”：" + reason + "\r\n";
 }
@@ -192,23 +151,70 @@ Text VerificationLogLine(const Text& engineLabel) {
 
 ArticleOutcome CollectArticle(const Text& keyword, CollectorContext& context) {
   const sources::Profile& profile = context.profile;
+  const sources::SearchRules& rules = profile.search;
   Miss miss = Miss::kNone;
   ArticleOutcome outcome = ArticleOutcome::kNoResult;
-  for (const sources::NewsSite& site : profile.search.sites) {
-    bool stopped = false;
-    const Text link = FindArticleLink(keyword, site, context, miss, stopped);
-    if (stopped) return ArticleOutcome::kStopped;
-    if (link.empty()) continue;
-    Miss articleMiss = Miss::kNone;
-    outcome = CollectFrom(keyword, link, site, context, articleMiss);
-    if (outcome == ArticleOutcome::kSaved) context.session.CountSaved(site.host);
-    if (outcome != ArticleOutcome::kRejected) return outcome;  // saved, failed write or stopped
-    NoteMiss(miss, articleMiss);
+  std::set<Text> passedOver;  // this keyword's articles fetched and rejected
+  // Each engine is asked site by site, and a new search is made only when
+  // an answer led to no article. An engine that fails or asks for
+  // verification gives way to the next; one that led to an article that was
+  // rejected ends the keyword when its sites are done.
+  for (const Text& name : rules.order) {
+    const sources::Engine* engine = sources::FindEngine(rules, name);
+    if (!engine || context.session.IsResting(name)) continue;
+    bool ledToArticle = false;
+    for (const sources::NewsSite& site : rules.sites) {
+      if (!context.safePoints.Checkpoint() || !context.session.AwaitTurn(name, rules.intervalSeconds)) {
+        return ArticleOutcome::kStopped;
+      }
+      const SearchAnswer answer = context.fetchers.searchPage(
+          SearchUrl(SearchAddress(*engine, site.host), keyword, engine->encoding), *engine);
+      if (IsVerificationPage(answer, engine->verification)) {
+        context.session.Rest(name);
+        context.window.AppendText(Control::编辑框1, VerificationLogLine(engine->label));
+        break;
+      }
+      // An error page is no answer: its engine would fail for the next site too.
+      if (answer.page.empty() || answer.status >= kFirstErrorStatus) {
+        context.session.CountFailure(name);
+        NoteMiss(miss, Miss::kSearchFailed);
+        break;
+      }
+      const std::vector<SearchResult> results = ReadResults(answer.page, *engine);
+      if (results.empty()) {
+        NoteMiss(miss, Miss::kNoResult);
+        continue;
+      }
+      // Cut rules and a result pattern give the first link as it stands.
+      ArticleChoice choice{Choice::kChosen, results.front().link, &site};
+      if (ReadsBlocks(*engine)) choice = ChooseArticle(results, keyword, rules, passedOver);
+      if (choice.choice != Choice::kChosen) {
+        NoteMiss(miss, choice.choice == Choice::kUnrelated ? Miss::kUnrelated : Miss::kNotOnSite);
+        continue;
+      }
+      const Text address = ArticleAddress(choice.link, rules);
+      if (profile.oneFilePerArticle && context.session.WasSaved(address)) {
+        NoteMiss(miss, Miss::kAlreadySaved);
+        outcome = ArticleOutcome::kRejected;
+        break;
+      }
+      Miss articleMiss = Miss::kNone;
+      outcome = CollectFrom(keyword, choice.link, *choice.site, context, articleMiss);
+      if (outcome == ArticleOutcome::kSaved) {
+        if (profile.oneFilePerArticle) context.session.NoteSaved(address);
+        context.session.CountSaved(choice.site->host);
+      }
+      if (outcome != ArticleOutcome::kRejected) return outcome;  // saved, failed write or stopped
+      NoteMiss(miss, articleMiss);
+      passedOver.insert(address);
+      ledToArticle = true;
+    }
+    if (ledToArticle || miss == Miss::kAlreadySaved) break;
   }
   // No engine was asked for this keyword: every one rests.
   if (miss == Miss::kNone) {
     bool resting = false;
-    for (const Text& name : profile.search.order) resting = resting || context.session.IsResting(name);
+    for (const Text& name : rules.order) resting = resting || context.session.IsResting(name);
     miss = resting ? Miss::kVerification : Miss::kNoResult;
   }
   if (profile.explainMisses) context.window.AppendText(Control::编辑框1, MissLogLine(keyword, miss));

@@ -54,6 +54,7 @@ enum class Miss {
   kNoBody,         // no article body in the page
   kNoTitle,        // no title in the page
   kTooShort,       // the body is shorter than the minimum
+  kAlreadySaved,   // the article was saved for another keyword of the pass
 };
 
 // "图片地址无法解密，已略去<count>张：<article address>\r\n", for an article
@@ -76,10 +77,12 @@ enum class ArticleOutcome {
   kStopped,     // the pass was stopped during this keyword
 };
 
-// Tries the profile's sites in turn, each with its engines in turn (an
-// engine resting or asking for verification gives way to the next), until an
-// article is saved. With the profile's `explainMisses` a keyword that gives
-// no article gets its reason line in the log.
+// Asks the profile's engines in turn (one resting, failing or asking for
+// verification gives way to the next), each for the sites in turn until an
+// answer leads to an article of any listed site (see ChooseArticle), then
+// fetches and saves it. With the profile's `oneFilePerArticle` an article
+// the pass already saved is not saved again. With `explainMisses` a keyword
+// that gives no article gets its reason line in the log.
 ArticleOutcome CollectArticle(const Text& keyword, CollectorContext& context);
 
 // What became of a pass's keywords, for the summary line before "任务完成".

@@ -1,7 +1,8 @@
-// What a pass remembers about the search engines between keywords: which
-// engines asked for verification (they rest for the rest of the pass), when
-// each was last asked (so that searches are spaced out), and what each
-// engine and site did, for the health lines at the pass's end.
+// What a pass remembers between keywords: which engines asked for
+// verification (they rest for the rest of the pass), when each was last
+// asked (so that searches are spaced out), what each engine and site did
+// (for the health lines at the pass's end), and which articles it saved (so
+// that two keywords leading to one article give one file).
 #pragma once
 
 #include <algorithm>
@@ -53,12 +54,17 @@ class SearchSession {
   // during the wait.
   bool AwaitTurn(const Text& engine, int intervalSeconds);
 
+  // Articles by their address (see ArticleAddress).
+  bool WasSaved(const Text& article) const { return savedArticles_.count(article) > 0; }
+  void NoteSaved(const Text& article) { savedArticles_.insert(article); }
+
  private:
   PassClock clock_;
   std::set<Text> resting_;
   std::map<Text, std::int64_t> lastAsked_;
   std::map<Text, EngineHealth> engines_;
   std::map<Text, int> saved_;
+  std::set<Text> savedArticles_;
 };
 
 // The health lines of a pass's search: one per engine asked in turn,

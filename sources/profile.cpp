@@ -39,6 +39,7 @@ Profile MakeClassic() {
   p.name = "classic";
   p.kind = ProfileKind::kClassic;
   p.explainMisses = false;
+  p.oneFilePerArticle = false;
   p.dateAddress = "http://www.baidu.com/";
 
   HotPage list;
@@ -248,6 +249,7 @@ Profile MakeCurrent() {
   p.kind = ProfileKind::kCurrent;
   p.explainMisses = true;
   p.checkCertificates = true;
+  p.oneFilePerArticle = true;
   p.dateAddress = "http://www.baidu.com/";
 
   p.hotLists = CurrentHotLists(agent);
@@ -262,9 +264,12 @@ Profile MakeCurrent() {
 
   p.search.engines = CurrentEngines(agent);
   p.search.order = {"bing", "sogou", "so360"};
-  // The served pages hold each body picture's address AES-encrypted under
-  // this key, which the page's own script uses to show it.
-  p.search.sites = {NewsSite{"www.sohu.com", "^/a/\\d+_\\d+", "www.sohu.com6666"}};
+  // In order of preference. Sohu's served pages hold each body picture's
+  // address AES-encrypted under its key, which the page's own script uses to
+  // show it; Tencent's articles are on two hosts.
+  p.search.sites = {NewsSite{"www.sohu.com", "^/a/\\d+_\\d+", "www.sohu.com6666", {}},
+                    NewsSite{"www.163.com", "^/[a-z]+/article/[0-9A-Z]{16}\\.html", "", {}},
+                    NewsSite{"news.qq.com", "^/rain/a/\\d{8}[A-Z0-9]+", "", {"new.qq.com"}}};
   // Bursts of searches bring the verification pages on.
   p.search.intervalSeconds = 3;
   p.search.relevancePercent = 30;

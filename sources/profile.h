@@ -196,6 +196,9 @@ struct Profile {
   ProfileKind kind = ProfileKind::kClassic;
   // A keyword that yields no article gets a log line saying why.
   bool explainMisses = false;
+  // An article saved for one keyword of a pass is not saved again for
+  // another keyword that leads to it.
+  bool oneFilePerArticle = false;
   Text dateAddress;  // HEAD, for the server's date
   std::vector<HotList> hotLists;  // every hot list the profile knows
   TextArray hotOrder;             // the names of those read, in turn

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <system_error>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "collector/search_results.h"
 #include "core/encoding.h"
 #include "core/file_system.h"
+#include "sources/settings.h"
 
 namespace collector {
 namespace {
@@ -610,8 +612,9 @@ TEST_F(CurrentSearchTest, EveryKeywordWithoutAnArticleGetsItsReason) {
 
 TEST_F(CurrentSearchTest, SitesAreTriedInTurnAndAMissingEndMarkerGoesToTheExtractor) {
   profile_.search.sites = {{"first.test", ""}, {"news.test", "^/a/\\d+_\\d+"}};
-  // The first site has no result anywhere; on the second, the layout is
-  // recognised but the page lost its end marker.
+  // The first site has no result; on the second, the layout is recognised
+  // but the page lost its end marker.
+  Page(EngineUrl(profile_, "bing", "春运", "first.test"), BingPage({}));
   Page(EngineUrl(profile_, "bing", "春运", "news.test"),
        BingPage({{"https://news.test/a/3_4", "春运开始"}}));
   pages_["https://news.test/a/3_4"] = core::GbkToUtf8(
@@ -620,8 +623,6 @@ TEST_F(CurrentSearchTest, SitesAreTriedInTurnAndAMissingEndMarkerGoesToTheExtrac
       "<p>第二段，铁路部门表示，今年春运预计发送旅客人数再创新高。</p></article></html>");
   EXPECT_EQ(Collect("春运"), ArticleOutcome::kSaved);
   EXPECT_EQ(requested_, (std::vector<Text>{EngineUrl(profile_, "bing", "春运", "first.test"),
-                                           EngineUrl(profile_, "sogou", "春运", "first.test"),
-                                           EngineUrl(profile_, "so360", "春运", "first.test"),
                                            EngineUrl(profile_, "bing", "春运", "news.test"),
                                            "https://news.test/a/3_4"}));
   EXPECT_EQ(FileContent("春运开始了.txt"),
@@ -634,18 +635,20 @@ TEST_F(CurrentSearchTest, SitesAreTriedInTurnAndAMissingEndMarkerGoesToTheExtrac
 // failed searches, and each site's saved articles.
 TEST_F(CurrentSearchTest, HealthCountsEverySearchAndEverySavedArticle) {
   profile_.search.sites = {{"first.test", ""}, {"news.test", "^/a/\\d+_\\d+"}};
-  answers_[EngineUrl(profile_, "sogou", "春运", "first.test")] = {"", 302, "http://sogou.test/antispider/?x=1"};
+  Page(EngineUrl(profile_, "bing", "春运", "first.test"), BingPage({}));
   Page(EngineUrl(profile_, "bing", "春运", "news.test"), BingPage({{"https://news.test/a/3_4", "春运开始"}}));
   pages_["https://news.test/a/3_4"] = Layout1Article(
       "春运开始了", "<p>第一段，记者今天在车站看到旅客们排队进站。</p><p>第二段，铁路部门表示今年春运预计发送旅客人数再创新高。</p>");
   EXPECT_EQ(Collect("春运"), ArticleOutcome::kSaved);
-  // No engine answers the next keyword; 360's error page counts as a failure too.
-  answers_[EngineUrl(profile_, "so360", "二", "news.test")] = {"<html>Not Found</html>", 404, ""};
+  // No engine answers the next keyword: Bing fails, Sogou asks for
+  // verification, and 360's error page counts as a failure too.
+  answers_[EngineUrl(profile_, "sogou", "二", "first.test")] = {"", 302, "http://sogou.test/antispider/?x=1"};
+  answers_[EngineUrl(profile_, "so360", "二", "first.test")] = {"<html>Not Found</html>", 404, ""};
   EXPECT_EQ(Collect("二"), ArticleOutcome::kNoResult);
   EXPECT_EQ(SearchHealthLines(session_, profile_.search),
-            "搜索引擎 必应：搜索4次，验证页0次，失败3次\r\n"
+            "搜索引擎 必应：搜索3次，验证页0次，失败1次\r\n"
             "搜索引擎 搜狗：搜索1次，验证页1次，失败0次\r\n"
-            "搜索引擎 360搜索：搜索3次，验证页0次，失败3次\r\n"
+            "搜索引擎 360搜索：搜索1次，验证页0次，失败1次\r\n"
             "网站 first.test：保存文章0篇\r\n"
             "网站 news.test：保存文章1篇\r\n");
 }
@@ -699,8 +702,10 @@ TEST_F(CurrentSearchTest, PicturesAreReadAsServedDecryptedDownloadedAndNamed) {
             "图片地址无法解密，已略去1张：https://news.test/a/1_2\r\n"
             "图片====采集完成！\r\n");
 
-  // With 原图片 the tags keep the decrypted addresses; nothing is fetched.
+  // With 原图片 the tags keep the decrypted addresses; nothing is fetched
+  // (in a new pass: this one saved the article already).
   ASSERT_TRUE(core::RemoveFile(folder_ + "\\图片.txt"));
+  session_ = SearchSession{NoWaitClock()};
   requested_.clear();
   window_.texts[Control::编辑框1].clear();
   window_.Choose({Control::单选框_元图片, Control::单选框_图片本地化}, Control::单选框_元图片);
@@ -741,6 +746,221 @@ TEST_F(CollectArticleTest, AnErrorPageIsNoArticleInEitherProfile) {
     EXPECT_EQ(window_.Log(), "错误页====采集完成！\r\n");
     ASSERT_TRUE(core::RemoveFile(folder_ + "\\错误页.txt"));
   }
+}
+
+// The default sites under their real names (the fetchers are fakes): which
+// searches a keyword costs and which article it leads to.
+class DefaultSitesTest : public CurrentSearchTest {
+ protected:
+  void SetUp() override { Reset(); }
+  // A fresh pass: no pages, no requests, no log, nothing saved.
+  void Reset() {
+    CurrentSearchTest::SetUp();
+    profile_.search.sites = sources::Current().search.sites;
+    pages_.clear();
+    answers_.clear();
+    requested_.clear();
+    window_.texts[Control::编辑框1].clear();
+    session_ = SearchSession{NoWaitClock()};
+  }
+  // The address of `engine`'s search of `site` for the keyword.
+  Text Search(const char* engine, const char* site) { return EngineUrl(profile_, engine, kKeyword, site); }
+  // Serves a long-enough article with that title at `link`.
+  void Article(const Text& link, const Text& title) {
+    pages_[link] = Layout1Article(title, "<p>春运首日客流创新高，铁路部门加开列车。</p>");
+  }
+  static const Text kKeyword;
+};
+const Text DefaultSitesTest::kKeyword = "春运首日客流";
+
+const Text kSohu = "https://www.sohu.com/a/780060546_458722";
+const Text kWangyi = "https://www.163.com/dy/article/J22CN60P0514R9KQ.html";
+const Text kTencent = "https://news.qq.com/rain/a/20240518A060RN00";
+const Text kTencentOther = "https://new.qq.com/rain/a/20240518A060RN00";
+
+TEST_F(DefaultSitesTest, AnyListedSitesArticleInAnAnswerCountsAndTheFirstSiteWins) {
+  const Text related = "春运首日客流创新高";
+  const Text other = "2026年_百度百科";
+  struct Case {
+    const char* what;
+    std::map<Text, Text> answers;  // search address -> page ("" : not served)
+    std::function<void(sources::Profile&)> change;
+    std::vector<Text> searches;  // in order
+    Text article;                // the one fetched ("" none)
+    Text log;
+  };
+  const Case cases[] = {
+      {"a 163 article in the answer to site:www.sohu.com: no second search",
+       {{Search("bing", "www.sohu.com"), BingPage({{"https://other.test/a/1_2", related}, {kWangyi, related}})}},
+       nullptr, {Search("bing", "www.sohu.com")}, kWangyi, "网易文章====采集完成！\r\n"},
+      {"the earlier site of the list wins over page order",
+       {{Search("bing", "www.sohu.com"), BingPage({{kTencent, related}, {kWangyi, related}, {kSohu, related}})}},
+       nullptr, {Search("bing", "www.sohu.com")}, kSohu, "搜狐文章====采集完成！\r\n"},
+      {"an unrelated sohu article gives way to a related one of 163",
+       {{Search("bing", "www.sohu.com"), BingPage({{kSohu, other}, {kWangyi, related}})}},
+       nullptr, {Search("bing", "www.sohu.com")}, kWangyi, "网易文章====采集完成！\r\n"},
+      {"Tencent's other host counts",
+       {{Search("bing", "www.sohu.com"), BingPage({{kTencentOther, related}})}},
+       nullptr, {Search("bing", "www.sohu.com")}, kTencentOther, "腾讯文章====采集完成！\r\n"},
+      {"no listed site's article: the next site's site: search",
+       {{Search("bing", "www.sohu.com"), BingPage({{"https://m.sohu.com/a/1_2", related}})},
+        {Search("bing", "www.163.com"), BingPage({{"https://www.163.com/news/", related}})},
+        {Search("bing", "news.qq.com"), BingPage({{kTencent, related}})}},
+       nullptr, {Search("bing", "www.sohu.com"), Search("bing", "www.163.com"), Search("bing", "news.qq.com")},
+       kTencent, "腾讯文章====采集完成！\r\n"},
+      {"an answer without results is followed by the next site's search too",
+       {{Search("bing", "www.sohu.com"), BingPage({})}, {Search("bing", "www.163.com"), BingPage({{kWangyi, related}})}},
+       nullptr, {Search("bing", "www.sohu.com"), Search("bing", "www.163.com")}, kWangyi,
+       "网易文章====采集完成！\r\n"},
+      {"a failed search gives way to the next engine, from the first site",
+       {{Search("sogou", "www.sohu.com"), SogouPage({{kWangyi, related}})}},
+       nullptr, {Search("bing", "www.sohu.com"), Search("sogou", "www.sohu.com")}, kWangyi,
+       "网易文章====采集完成！\r\n"},
+      {"no site's article anywhere: every site of every answering engine, one reason",
+       {{Search("bing", "www.sohu.com"), BingPage({{"https://other.test/a/1_2", related}})},
+        {Search("bing", "www.163.com"), BingPage({{"https://other.test/a/1_2", related}})},
+        {Search("bing", "news.qq.com"), BingPage({})}},
+       nullptr,
+       {Search("bing", "www.sohu.com"), Search("bing", "www.163.com"), Search("bing", "news.qq.com"),
+        Search("sogou", "www.sohu.com"), Search("so360", "www.sohu.com")},
+       "", "未采集“春运首日客流”：搜索结果中没有该网站的文章\r\n"},
+      {"an unrelated article of one site is the reason, whatever the other answers held",
+       {{Search("bing", "www.sohu.com"), BingPage({{"https://other.test/a/1_2", related}})},
+        {Search("bing", "www.163.com"), BingPage({{kWangyi, other}})},
+        {Search("bing", "news.qq.com"), BingPage({{"https://other.test/a/1_2", related}})}},
+       [](sources::Profile& p) { p.search.order = {"bing"}; },
+       {Search("bing", "www.sohu.com"), Search("bing", "www.163.com"), Search("bing", "news.qq.com")},
+       "", "未采集“春运首日客流”：搜索结果与关键词无关\r\n"},
+      {"settings: the sites reordered, their data kept",
+       {{Search("bing", "www.163.com"), BingPage({{kSohu, related}, {kWangyi, related}})}},
+       [](sources::Profile& p) {
+         core::TextArray problems;
+         p.search.sites = sources::BuildProfile(
+             sources::ParseSettings("[search]\nsites=www.163.com,www.sohu.com\n", problems), "", problems)
+             .search.sites;
+         EXPECT_TRUE(problems.empty());
+       },
+       {Search("bing", "www.163.com")}, kWangyi, "网易文章====采集完成！\r\n"},
+      {"settings: another host of a site",
+       {{Search("bing", "www.sohu.com"), BingPage({{"https://m.163.com/dy/article/J22CN60P0514R9KQ.html", related}})}},
+       [](sources::Profile& p) {
+         core::TextArray problems;
+         p.search.sites = sources::BuildProfile(
+             sources::ParseSettings("[site.www.163.com]\nhosts=m.163.com\n", problems), "", problems).search.sites;
+         EXPECT_TRUE(problems.empty());
+       },
+       {Search("bing", "www.sohu.com")}, "https://m.163.com/dy/article/J22CN60P0514R9KQ.html",
+       "网易手机文章====采集完成！\r\n"},
+      {"settings: a site's own article pattern",
+       {{Search("bing", "www.sohu.com"), BingPage({{kWangyi, related}, {"https://www.sohu.com/v/1_2", related}})}},
+       [](sources::Profile& p) {
+         core::TextArray problems;
+         p.search.sites = sources::BuildProfile(
+             sources::ParseSettings("[site.www.sohu.com]\narticle=^/[av]/\\d+_\\d+\n", problems), "", problems)
+             .search.sites;
+         EXPECT_TRUE(problems.empty());
+       },
+       {Search("bing", "www.sohu.com")}, "https://www.sohu.com/v/1_2", "搜狐视频文章====采集完成！\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    if (c.change) c.change(profile_);
+    for (const auto& [url, page] : c.answers) Page(url, page);
+    Article(kSohu, "搜狐文章");
+    Article("https://www.sohu.com/v/1_2", "搜狐视频文章");
+    Article(kWangyi, "网易文章");
+    Article("https://m.163.com/dy/article/J22CN60P0514R9KQ.html", "网易手机文章");
+    Article(kTencent, "腾讯文章");
+    Article(kTencentOther, "腾讯文章");
+    Collect(kKeyword);
+    std::vector<Text> searches;
+    Text fetched;
+    for (const Text& url : requested_) {
+      if (url.find("%3A") != Text::npos) {
+        searches.push_back(url);
+      } else {
+        fetched += url;
+      }
+    }
+    EXPECT_EQ(searches, c.searches);
+    EXPECT_EQ(fetched, c.article);
+    EXPECT_EQ(window_.Log(), c.log);
+  }
+}
+
+// An engine's error page is no answer: the next engine is asked for the
+// first site, not the same engine for the next site.
+TEST_F(DefaultSitesTest, AnErrorPageGivesWayToTheNextEngine) {
+  answers_[Search("bing", "www.sohu.com")] = {"<html>not found</html>", 404, ""};
+  Page(Search("sogou", "www.sohu.com"), SogouPage({{kWangyi, "春运首日客流创新高"}}));
+  Article(kWangyi, "网易文章");
+  EXPECT_EQ(Collect(kKeyword), ArticleOutcome::kSaved);
+  EXPECT_EQ(requested_, (std::vector<Text>{Search("bing", "www.sohu.com"), Search("sogou", "www.sohu.com"), kWangyi}));
+
+  Reset();
+  answers_[Search("bing", "www.sohu.com")] = {"<html>busy</html>", 503, ""};
+  profile_.search.order = {"bing"};
+  EXPECT_EQ(Collect(kKeyword), ArticleOutcome::kNoResult);
+  EXPECT_EQ(window_.Log(), "未采集“春运首日客流”：搜索请求失败\r\n");
+}
+
+// One article, one file: a second keyword of the pass leading to an article
+// already saved (under another host of its site, or with a query) fetches
+// nothing and says why; a new pass saves it again.
+TEST_F(DefaultSitesTest, AnArticleSavedForOneKeywordIsNotSavedAgainForAnother) {
+  const Text first = "春运首日客流", second = "春运首日客流创新高", third = "春运首日";
+  Page(EngineUrl(profile_, "bing", first, "www.sohu.com"), BingPage({{kTencent, "春运首日客流创新高"}}));
+  Page(EngineUrl(profile_, "bing", second, "www.sohu.com"),
+       BingPage({{kTencentOther + "?from=bing", "春运首日客流创新高"}}));
+  Page(EngineUrl(profile_, "bing", third, "www.sohu.com"), BingPage({{kTencent + "#c", "春运首日客流创新高"}}));
+  Article(kTencent, "腾讯文章");
+  Article(kTencentOther + "?from=bing", "腾讯文章");
+  EXPECT_EQ(Collect(first), ArticleOutcome::kSaved);
+  EXPECT_EQ(Collect(second), ArticleOutcome::kRejected);
+  EXPECT_EQ(Collect(third), ArticleOutcome::kRejected);
+  EXPECT_EQ(requested_, (std::vector<Text>{EngineUrl(profile_, "bing", first, "www.sohu.com"), kTencent,
+                                           EngineUrl(profile_, "bing", second, "www.sohu.com"),
+                                           EngineUrl(profile_, "bing", third, "www.sohu.com")}));
+  EXPECT_EQ(window_.Log(),
+            "腾讯文章====采集完成！\r\n"
+            "未采集“春运首日客流创新高”：文章已采集（同一网址）\r\n"
+            "未采集“春运首日”：文章已采集（同一网址）\r\n");
+
+  // Without the profile's rule (classic's way) the article is fetched again.
+  profile_.oneFilePerArticle = false;
+  requested_.clear();
+  EXPECT_EQ(Collect(second), ArticleOutcome::kSaved);
+  EXPECT_EQ(requested_.back(), kTencentOther + "?from=bing");
+  profile_.oneFilePerArticle = true;
+  SearchSession nextPass{NoWaitClock()};
+  CollectorContext context{window_, safePoints_, fetchers_, folder_, profile_, nextPass};
+  EXPECT_EQ(CollectArticle(first, context), ArticleOutcome::kSaved);
+}
+
+// An article rejected for one site's search is not fetched again when the
+// next site's answer lists it as well; that answer's other article is taken.
+TEST_F(DefaultSitesTest, ARejectedArticleIsPassedOverInTheNextAnswer) {
+  Page(Search("bing", "www.sohu.com"), BingPage({{kSohu, "春运首日客流创新高"}}));
+  Page(Search("bing", "www.163.com"), BingPage({{kSohu, "春运首日客流创新高"}, {kWangyi, "春运首日客流创新高"}}));
+  Article(kWangyi, "网易文章");
+  pages_[kSohu] = Layout1Article("太短", "<p>短</p>");
+  EXPECT_EQ(Collect(kKeyword), ArticleOutcome::kSaved);
+  EXPECT_EQ(requested_, (std::vector<Text>{Search("bing", "www.sohu.com"), kSohu, Search("bing", "www.163.com"),
+                                           kWangyi}));
+  EXPECT_EQ(window_.Log(), "网易文章====采集完成！\r\n");
+
+  // Every answer's article rejected or passed over: the engine's sites end
+  // the keyword with the furthest reason; no other engine is asked.
+  Reset();
+  Page(Search("bing", "www.sohu.com"), BingPage({{kSohu, "春运首日客流创新高"}}));
+  Page(Search("bing", "www.163.com"), BingPage({}));
+  Page(Search("bing", "news.qq.com"), BingPage({{kSohu, "春运首日客流创新高"}}));
+  pages_[kSohu] = Layout1Article("太短", "<p>短</p>");
+  EXPECT_EQ(Collect(kKeyword), ArticleOutcome::kRejected);
+  EXPECT_EQ(requested_, (std::vector<Text>{Search("bing", "www.sohu.com"), kSohu, Search("bing", "www.163.com"),
+                                           Search("bing", "news.qq.com")}));
+  EXPECT_EQ(window_.Log(), "未采集“春运首日客流”：正文太短\r\n");
 }
 
 TEST_F(CurrentSearchTest, AStopDuringThePacingWaitAsksNoEngine) {

@@ -889,10 +889,11 @@ def hot_search_falls_back_to_the_mobile_api_through_the_proxy(server, base, exe)
                  "微博热搜 地址2失败（状态403）：weibo.com/ajax/side/hotSearch",
                  "微博热搜改用地址3：m.weibo.cn/api/container/getIndex"]:
         expect(line in log, "%s in the log: %r" % (line, log[:12]))
-    expect_eq(log[-8:], ["热点榜 百度热搜：没有关键词（所有地址都失败）", "热点榜 微博热搜：关键词51个（地址3）",
-                         "搜索引擎 必应：搜索1次，验证页1次，失败0次", "搜索引擎 搜狗：搜索1次，验证页1次，失败0次",
-                         "搜索引擎 360搜索：搜索1次，验证页1次，失败0次", "网站 www.sohu.com：保存文章0篇",
-                         "本次采集：关键词51个，保存文章0篇，失败51篇", DONE], "the health lines before the summary")
+    expect_eq(log[-10:], ["热点榜 百度热搜：没有关键词（所有地址都失败）", "热点榜 微博热搜：关键词51个（地址3）",
+                          "搜索引擎 必应：搜索1次，验证页1次，失败0次", "搜索引擎 搜狗：搜索1次，验证页1次，失败0次",
+                          "搜索引擎 360搜索：搜索1次，验证页1次，失败0次", "网站 www.sohu.com：保存文章0篇",
+                          "网站 www.163.com：保存文章0篇", "网站 news.qq.com：保存文章0篇",
+                          "本次采集：关键词51个，保存文章0篇，失败51篇", DONE], "the health lines before the summary")
 
 
 # Under Wine WinHTTP names no reason for a refused certificate.

@@ -177,7 +177,11 @@ TEST(Profiles, SearchEnginesAndSitesFromSettings) {
       {"", "",
        [](const Profile& p) {
          return p.search.order == TextArray{"bing", "sogou", "so360"} && p.search.intervalSeconds == 3 &&
-                p.search.sites.size() == 1 && p.search.sites[0].host == "www.sohu.com";
+                p.search.sites.size() == 3 && p.search.sites[0].host == "www.sohu.com" &&
+                p.search.sites[1].host == "www.163.com" && p.search.sites[2].host == "news.qq.com" &&
+                p.search.sites[2].otherHosts == TextArray{"new.qq.com"} &&
+                sources::SiteOfHost(p.search, "new.qq.com") == &p.search.sites[2] &&
+                sources::Classic().search.sites.size() == 1;
        }},
       {"[search]\nengines=so360, bing\ninterval=0\nrelevance=50\n", "",
        [](const Profile& p) {

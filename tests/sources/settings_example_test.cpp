@@ -97,9 +97,13 @@ TEST(SettingsExample, ReadsWithoutASettingsLineAsShippedAndWithEveryKeyOn) {
   EXPECT_EQ(p.search.intervalSeconds, d.search.intervalSeconds);
   EXPECT_EQ(p.search.relevancePercent, d.search.relevancePercent);
   ASSERT_EQ(p.search.sites.size(), d.search.sites.size());
-  EXPECT_EQ(p.search.sites[0].host, d.search.sites[0].host);
-  EXPECT_EQ(p.search.sites[0].articlePath, d.search.sites[0].articlePath);
-  EXPECT_EQ(p.search.sites[0].imageKey, d.search.sites[0].imageKey);
+  for (size_t i = 0; i < p.search.sites.size(); ++i) {
+    SCOPED_TRACE(d.search.sites[i].host);
+    EXPECT_EQ(p.search.sites[i].host, d.search.sites[i].host);
+    EXPECT_EQ(p.search.sites[i].articlePath, d.search.sites[i].articlePath);
+    EXPECT_EQ(p.search.sites[i].imageKey, d.search.sites[i].imageKey);
+    EXPECT_EQ(p.search.sites[i].otherHosts, d.search.sites[i].otherHosts);
+  }
   for (const char* name : {"bing", "sogou", "so360"}) {
     SCOPED_TRACE(name);
     const sources::Engine& e = *sources::FindEngine(p.search, name);
