@@ -1,8 +1,11 @@
 #include "collector/article_extraction.h"
 
+#include <utility>
+
 #include "core/cut.h"
 #include "core/encoding.h"
 #include "core/url_codec.h"
+#include "html/extract.h"
 #include "regex/regex.h"
 
 namespace collector {
@@ -72,6 +75,21 @@ ArticleCut CutArticle(const Text& page, const sources::ArticleRules& rules) {
     break;
   }
   return cut;
+}
+
+ArticleCut ReadArticle(const Text& page, const sources::ArticleRules& rules) {
+  ArticleCut article = CutArticle(page, rules);
+  if ((article.layout == 0 || article.endMissing) && rules.fallback) {
+    // The general extractor reads the page without the texts the rules
+    // remove (so none leaves an empty paragraph behind); the body then goes
+    // through the same cleaning as a layout's.
+    Text cleaned = page;
+    for (const Text& text : rules.removed) cleaned = core::ReplaceAll(cleaned, text, "");
+    html::Extracted found = html::ExtractArticle(cleaned);
+    if (article.title.empty()) article.title = std::move(found.title);
+    article.body = std::move(found.body);
+  }
+  return article;
 }
 
 }  // namespace collector

@@ -28,4 +28,9 @@ Text ArticlePageText(const Bytes& body, bool percentDecode);
 // the body.
 ArticleCut CutArticle(const Text& page, const sources::ArticleRules& rules);
 
+// The article of a page as a pass reads it: cut by its layout, or, when the
+// rules allow the fallback, by the general extractor where no layout is
+// present or the layout's end marker is gone (a layout's own title is kept).
+ArticleCut ReadArticle(const Text& page, const sources::ArticleRules& rules);
+
 }  // namespace collector

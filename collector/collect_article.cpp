@@ -1,7 +1,6 @@
 #include "collector/collect_article.h"
 
 #include <set>
-#include <utility>
 
 #include "collector/article_choice.h"
 #include "collector/article_extraction.h"
@@ -12,7 +11,6 @@
 #include "collector/search_results.h"
 #include "core/encoding.h"
 #include "core/file_system.h"
-#include "html/extract.h"
 
 namespace collector {
 namespace {
@@ -98,18 +96,7 @@ ArticleOutcome CollectFrom(const Text& keyword, const Text& link, const sources:
   // An error page (404, 500, ...) is no article, whatever its markup holds.
   const Text page =
       answer.IsErrorStatus() ? Text() : ArticlePageText(answer.body, profile.article.percentDecode);
-  ArticleCut article = CutArticle(page, profile.article);
-  if ((article.layout == 0 || article.endMissing) && profile.article.fallback) {
-    // A page of no known layout, or whose layout's end marker is gone: the
-    // general extractor finds its article in the page without the texts the
-    // rules remove (so none leaves an empty paragraph behind), and the body
-    // then goes through the same cleaning. A layout's own title is kept.
-    Text cleaned = page;
-    for (const Text& text : profile.article.removed) cleaned = core::ReplaceAll(cleaned, text, "");
-    html::Extracted found = html::ExtractArticle(cleaned);
-    if (article.title.empty()) article.title = std::move(found.title);
-    article.body = std::move(found.body);
-  }
+  ArticleCut article = ReadArticle(page, profile.article);
   // A stop during the fetch ends the keyword here, before any image or file.
   if (!context.safePoints.Checkpoint()) return ArticleOutcome::kStopped;
   if (page.empty()) {

@@ -224,4 +224,60 @@ TEST(CurrentCaptures, TheBodyPictureOfTheSavedAndTheServedSohuPage) {
   }
 }
 
+// The article pages of the three default sites, saved from a browser in
+// 2024, read as a pass reads them (sohu by its layout, 163 and Tencent by the
+// general extractor, then the cleaning): the headline, every paragraph of
+// the article from the first to the last, its pictures, and nothing of the
+// page around them (the paragraphs were counted in the pages' sources).
+TEST(CurrentCaptures, ArticlesOfTheThreeSites) {
+  struct Case {
+    const char* file;
+    int layout;
+    const char* title;
+    size_t lines;
+    const char* first;  // the body's first line
+    const char* last;   // its last line
+    size_t pictures;
+    const char* picture;  // the first picture's address begins so
+    std::vector<const char*> absent;
+  };
+  const Case cases[] = {
+      {"articles/sohu_780060546_458722_2024-05.html", 1, "悲壮！布伦森遭遇左手骨折 第三节受伤提前离场", 4,
+       "北京时间5月20日，今天NBA季后赛步行者130-109战胜尼克斯，大比分4-3晋级东部决赛。", "（编辑：小何）", 1,
+       "//q6.itc.cn/q_70/images01/20240520/", {"返回搜狐", "责任编辑", "平台声明", "大家都在看"}},
+      {"articles/163_J22CN60P0514R9KQ_2024-05.html", 0, "租户将车停自家院子要交“资源占用费”？村民打“12345”讨说法", 28,
+       "“一闸之隔，进入道闸里面每月要收150元，外面不收费，车子就都停在外面的小树林了。”近来，一则短视频引起了"
+       "不少网友的关注。视频里介绍的，是上海部分农村地区试点探索物业管理新模式后，引发的一系列新矛盾。",
+       "编辑/倪家宁", 3, "https://nimg.ws.126.net/?url=http%3A%2F%2Fdingyue.ws.126.net%2F2024%2F0513%2F",
+       {"特别声明", "Notice", "责任编辑", "用微信扫码", "网易"}},
+      {"articles/qq_20240518A060RN00_2024-05.html", 0, "汽车品牌直播拍到女主播裙底，涉事账号被无限期封禁！", 6,
+       "近日，捷途汽车一门店直播时出现女主播裙底的不雅画面，引来“擦边”质疑。据抖音黑板报发布的公告，涉事门店的"
+       "抖音账号已被无限期封禁。",
+       "来源|综合抖音黑板报、南方都市报", 1, "https://inews.gtimg.com/news_bt/O17myyyy7by81mr_MpQnW82DtOGJ7V8SkvBSiY_gtVrukAA/641",
+       {"全新首页", "精选频道", "腾讯新闻", "评论"}},
+  };
+  const sources::Profile& current = sources::Current();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string bytes = Capture(c.file);
+    const Text page = collector::ArticlePageText(core::Bytes(bytes.begin(), bytes.end()),
+                                                 current.article.percentDecode);
+    const collector::ArticleCut cut = collector::ReadArticle(page, current.article);
+    EXPECT_EQ(cut.layout, c.layout);
+    EXPECT_EQ(cut.title, c.title);  // literals are GBK
+    collector::ImageSources images;
+    const Text body = collector::CleanBody(cut.body, false, images, current.cleaning);
+    const TextArray lines = core::Split(body, "\r\n");
+    ASSERT_EQ(lines.size(), c.lines) << core::GbkToUtf8(body);
+    EXPECT_EQ(lines.front(), c.first);
+    EXPECT_EQ(lines.back(), c.last);
+    for (const char* noise : c.absent) EXPECT_EQ(core::Find(body, noise), -1) << noise;
+
+    const Text kept = collector::CleanBody(cut.body, true, images, current.cleaning);
+    const TextArray pictures = core::Split(kept, "<img src=\"");
+    ASSERT_EQ(pictures.size(), c.pictures + 1) << core::GbkToUtf8(kept);
+    EXPECT_TRUE(core::StartsWith(pictures[1], c.picture)) << pictures[1];
+  }
+}
+
 }  // namespace
