@@ -498,7 +498,9 @@ std::vector<int> Extractor::WidenBySiblings(int top) {
       chosen.push_back(s);
       continue;
     }
-    if (skip_[size_t(s)] || d_.At(s).isText) continue;
+    // A consent request, a footer's or a platform's statement, or readers'
+    // discussion beside the article never joins it.
+    if (skip_[size_t(s)] || d_.At(s).isText || IsNeverArticle(s)) continue;
     double bonus = 0;
     if (!topClass.empty() && d_.Attribute(s, "class") == topClass) bonus = score_[size_t(top)] * kSameClassBonusShare;
     // A continuation of the article is written like it: a list of short

@@ -217,6 +217,10 @@ constexpr std::string_view kLegalCues[] = {
     "\xD3\xCA\xCF\xE4\xA3\xBA", "\xD3\xCA\xCF\xE4:",  // 邮箱：
     "\xC8\xC8\xCF\xDF\xA3\xBA", "\xC8\xC8\xCF\xDF:",  // 热线：
     "\xC3\xE2\xD4\xF0\xC9\xF9\xC3\xF7",  // 免责声明
+    // A publishing platform's statement under each article: the views are
+    // the author's, the platform only stores the information.
+    "\xBD\xF6\xB4\xFA\xB1\xED\xD7\xF7\xD5\xDF",  // 仅代表作者
+    "\xD0\xC5\xCF\xA2\xB4\xE6\xB4\xA2",  // 信息存储
 };
 
 }  // namespace html::extraction

@@ -281,8 +281,17 @@ Profile MakeCurrent() {
                              "<p data-role=\"editor-name\">");
   layout.titleStripTags = true;
   layout.titleRemove = "<span class=\"article-tag\">[\\s\\S]*?</span>";
+  // The autumn-2026 layout, known only by its class names: the body in
+  // .content-main-detail, the headline in h3.content-main--title. The class
+  // is matched at the tag's end, where the page's framework writes it after
+  // its own attributes. Where the editor's line that ends layout 1's body is
+  // missing, the general extractor reads the body (the headline is kept).
+  Layout autumn = MakeLayout("class=\"content-main-detail\">",
+                             {{"class=\"content-main--title\">", "</h3>"}},
+                             "<p data-role=\"editor-name\">");
+  autumn.titleStripTags = true;
   p.article.headers = agent;
-  p.article.layouts = {layout};
+  p.article.layouts = {layout, autumn};
   p.article.removed = {"返回搜狐，查看更多"};
   // The hidden original-title paragraph, and the "show all" box.
   p.article.removePattern =

@@ -127,10 +127,20 @@ TEST(SettingsExample, ReadsWithoutASettingsLineAsShippedAndWithEveryKeyOn) {
   EXPECT_EQ(p.article.percentDecode, d.article.percentDecode);
   EXPECT_EQ(p.article.fallback, d.article.fallback);
   ASSERT_EQ(p.article.layouts.size(), d.article.layouts.size());
-  EXPECT_EQ(p.article.layouts[0].detect, d.article.layouts[0].detect);
-  EXPECT_EQ(p.article.layouts[0].bodyEnd, d.article.layouts[0].bodyEnd);
-  EXPECT_EQ(p.article.layouts[0].titles.size(), d.article.layouts[0].titles.size());
-  EXPECT_EQ(p.article.layouts[0].titleRemove, d.article.layouts[0].titleRemove);
+  for (size_t i = 0; i < p.article.layouts.size(); ++i) {
+    SCOPED_TRACE(i + 1);
+    const sources::Layout& l = p.article.layouts[i];
+    const sources::Layout& dl = d.article.layouts[i];
+    EXPECT_EQ(l.detect, dl.detect);
+    EXPECT_EQ(l.bodyEnd, dl.bodyEnd);
+    ASSERT_EQ(l.titles.size(), dl.titles.size());
+    for (size_t t = 0; t < l.titles.size(); ++t) {
+      EXPECT_EQ(l.titles[t].left, dl.titles[t].left);
+      EXPECT_EQ(l.titles[t].right, dl.titles[t].right);
+    }
+    EXPECT_EQ(l.titleStripTags, dl.titleStripTags);
+    EXPECT_EQ(l.titleRemove, dl.titleRemove);
+  }
   EXPECT_EQ(p.cleaning.blanks, d.cleaning.blanks);
   EXPECT_EQ(p.cleaning.decodeEntities, d.cleaning.decodeEntities);
 }
