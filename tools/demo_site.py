@@ -38,6 +38,11 @@ import urllib.parse
 import zlib
 
 NEWS_SITE = "news.demo"
+# The demo's second news site, laid out as 163's pages: another name of the
+# loopback host (by its address), so that its articles are on a host of their own.
+WANGYI_SITE = "127.0.0.1"
+WANGYI_PATH = "/dy/article/J22CN60P0514R9KQ.html"
+WANGYI_KEYWORD = "滑雪场客流大增"
 # Today's sites are searched on the host that serves their articles: a
 # result on any other host is passed over. A name, not an address: the
 # program checks today's sites' certificates, and a certificate names hosts
@@ -329,6 +334,22 @@ def article_today(title, paragraphs_html, hidden_html="", script_title=True, sou
             % (title[:12], "搜狐网", title[:12], title, source, title, paragraphs_html, hidden_html, script))
 
 
+def netease_article(title, paragraphs_html):
+    """An article in 163's markup: the headline in h1.post_title, the date and
+    source in post_info, the body in post_body, the statement after it."""
+    return ('<!DOCTYPE html>\n<html>\n<head>\n<meta charset="utf-8">\n<title>%s|滑雪|冬季_网易订阅</title>\n'
+            '</head>\n<body>\n<div class="N-nav-channel"><a href="https://news.163.com/">新闻</a>'
+            '<a href="https://sports.163.com/">体育</a><a href="https://ent.163.com/">娱乐</a></div>\n'
+            '<div class="post_main">\n<h1 class="post_title">%s</h1>\n'
+            '<div class="post_info">2026-12-06 18:16:21　来源: 城市晚报</div>\n'
+            '<div class="post_content">\n<div class="post_body">\n%s</div>\n'
+            '<div class="post_statement"><p>特别声明：以上内容(如有图片或视频亦包括在内)为自媒体平台“网易号”用户上传并发布，'
+            '本平台仅提供信息存储服务。</p></div>\n</div>\n</div>\n'
+            '<div class="post_recommends"><h3>热门推荐</h3><ul><li><a href="/dy/article/A.html">冬季出行指南</a></li>'
+            '<li><a href="/dy/article/B.html">雪场安全提示</a></li></ul></div>\n'
+            '<div class="ntes_foot">网易公司版权所有</div>\n</body>\n</html>\n' % (title, title, paragraphs_html))
+
+
 def generic_news_page(title, paragraphs_html, image):
     """An article page of no known layout: a header with navigation, the article
     with its paragraphs and a picture, a sidebar of links, comments, a footer."""
@@ -495,6 +516,17 @@ def current_answers(http_port, https_port, first_valid_pass=1, wall_status=200, 
     # keyword's log line says so.
     result(BOARD_KEYWORDS[3], http + "/a/500109_130", "2026年_百度百科", "2026年是星期四开始的平年")
 
+    # 5: the only result of the last keyword is on the second site, found by
+    # the search restricted to that site (the demo's settings list both).
+    a[bing_target(WANGYI_KEYWORD, WANGYI_SITE)] = utf8_page(bing_result_page(
+        WANGYI_KEYWORD, "http://%s:%d%s" % (WANGYI_SITE, http_port, WANGYI_PATH), "滑雪场客流大增 冰雪游持续升温"))
+    a[WANGYI_PATH] = utf8_page(netease_article("滑雪场客流大增 冰雪游持续升温", (
+        '<p id="1">入冬以来，本市各大滑雪场客流持续增长，周末单日接待游客超过两万人次。</p>'
+        '<p class="f_center"><img src="//127.0.0.1:%d/img/slope.png"><br></p>'
+        '<p id="2">滑雪场负责人介绍，今年新增了夜场和初学者课程，吸引了不少家庭游客。</p>'
+        '<p id="3">业内人士表示，冰雪旅游正成为冬季消费的新增长点。</p>' % http_port)))
+    a["/img/slope.png"] = answer(png(50, 30, (230, 235, 240)), "image/png")
+
     # 4: the keyword with an entity on the summary page.
     result("R&B音乐节官宣阵容", bing_link(https + "/a/500104_122"), "R&B音乐节官宣首批阵容")
     a["/a/500104_122"] = utf8_page(article_today("R&B音乐节官宣首批阵容", (
@@ -532,7 +564,13 @@ def main(argv):
     if argv[1] == "answers":
         json.dump(demo_answers(http_port, https_port), sys.stdout)
     else:
-        sys.stdout.write(settings_ini(http_port, https_port, profile=argv[4] if len(argv) == 5 else "current"))
+        profile = argv[4] if len(argv) == 5 else "current"
+        settings = settings_ini(http_port, https_port, profile=profile)
+        if profile == "current":
+            # The demo searches a second site, laid out as 163's.
+            settings += ("[search]\r\nsites=%s,%s\r\n[site.%s]\r\narticle=^/[a-z]+/article/[0-9A-Z]{16}\\.html\r\n"
+                         % (CURRENT_SITE, WANGYI_SITE, WANGYI_SITE))
+        sys.stdout.write(settings)
     return 0
 
 

@@ -971,6 +971,79 @@ def hidden_extension_named_and_proxy_from_the_command_line(server, base, exe):
     expect_eq(log[-1], DONE, "the pass ends")
 
 
+# --- the other news sites ----------------------------------------------------------
+
+ARTICLES = os.path.join(ROOT, "tests", "sources", "captures", "articles")
+WANGYI_KEYWORD = "租户停车要交资源占用费"
+TENCENT_KEYWORD = "汽车直播拍到女主播裙底"
+WANGYI_ARTICLE = "https://www.163.com/dy/article/J22CN60P0514R9KQ.html"
+TENCENT_ARTICLE = "https://new.qq.com/rain/a/20240518A060RN00"
+
+
+def capture_answer(name):
+    with open(os.path.join(ARTICLES, name), "rb") as f:
+        return site.answer(f.read(), "text/html; charset=utf-8")
+
+
+@case
+def articles_of_163_and_tencent_through_the_proxy(server, base, exe):
+    """Only the proxy in settings.ini, today's sites under their real names and
+    the article pages as saved in 2024. Bing honours site: for the first
+    keyword (nothing on www.sohu.com), so the next site's search finds its only
+    result, on 163; for the second it ignores site: and its answer to the sohu
+    search holds a Tencent article on Tencent's other host, taken without a
+    second search. Both are saved with their pictures (163's behind its image
+    service's wrapper, Tencent's without an extension)."""
+    png = site.png(30, 20, (120, 130, 140))
+    a = {
+        "www.baidu.com/": DATE_ANSWER["/"],
+        "top.baidu.com" + site.BOARD_TARGET: site.answer(
+            site.board_json([WANGYI_KEYWORD, TENCENT_KEYWORD], "冬至吃饺子还是汤圆").encode("utf-8"),
+            "application/json"),
+        "cn.bing.com" + site.bing_target(WANGYI_KEYWORD, "www.sohu.com"): site.utf8_page(site.bing_no_result_page()),
+        "cn.bing.com" + site.bing_target(WANGYI_KEYWORD, "www.163.com"): site.utf8_page(site.bing_result_page(
+            WANGYI_KEYWORD, WANGYI_ARTICLE, "租户将车停自家院子要交“资源占用费”？村民打“12345”讨说法")),
+        "cn.bing.com" + site.bing_target(TENCENT_KEYWORD, "www.sohu.com"): site.utf8_page(site.bing_result_page(
+            TENCENT_KEYWORD, site.bing_link(TENCENT_ARTICLE), "汽车品牌直播拍到女主播裙底，涉事账号被无限期封禁！")),
+        "cn.bing.com/search": site.utf8_page(site.bing_no_result_page()),
+        "www.163.com/dy/article/J22CN60P0514R9KQ.html": capture_answer("163_J22CN60P0514R9KQ_2024-05.html"),
+        "new.qq.com/rain/a/20240518A060RN00": capture_answer("qq_20240518A060RN00_2024-05.html"),
+        "nimg.ws.126.net/": site.answer(png, "image/png"),
+        "inews.gtimg.com/news_bt/O17myyyy7by81mr_MpQnW82DtOGJ7V8SkvBSiY_gtVrukAA/641": site.answer(png, "image/png"),
+    }
+    server.script(a)
+    run = Run(base, "other-sites", exe, server, settings="[network]\r\nproxy=127.0.0.1:%d\r\n" % server.proxy)
+    log = run.run("--title=original", "--keep-images", "--images=local")
+    gets = [(e["host"], e["line"].split(" ")[1]) for e in server.log() if e["line"].startswith("GET ")]
+    searches = {k: [t[t.index("/search"):] for h, t in gets if h == "cn.bing.com" and site.percent_encoded(k) in t]
+                for k in (WANGYI_KEYWORD, TENCENT_KEYWORD)}
+    expect_eq(searches[WANGYI_KEYWORD], [site.bing_target(WANGYI_KEYWORD, "www.sohu.com"),
+                                         site.bing_target(WANGYI_KEYWORD, "www.163.com")],
+              "163: the sohu search had nothing, the next site's search found it")
+    expect_eq(searches[TENCENT_KEYWORD], [site.bing_target(TENCENT_KEYWORD, "www.sohu.com")],
+              "Tencent: found in the answer to the sohu search, no second search")
+    expect(not any(h == "www.sohu.com" for h, _ in gets), "nothing asked of sohu: %r" % gets)
+    wangyi = "租户将车停自家院子要交“资源占用费”？村民打“12345”讨说法"
+    tencent = "汽车品牌直播拍到女主播裙底，涉事账号被无限期封禁！"
+    expect_eq(article_lines(log), [wangyi + "====采集完成！", tencent + "====采集完成！"], "log: %r" % log)
+    pictures = ["2467a110p00sdeiqw006kc000m400duc.png", "afa72314p00sdeioz003cc0009800ewc.png",
+                "d1ef0e65j00sdegbm000yd000be008jg.jpg", "O17myyyy7by81mr_MpQnW82DtOGJ7V8SkvBSiY_gtVrukAA_641.png"]
+    expect_eq(run.files(), sorted([wangyi + ".txt", tencent + ".txt", "pic"]), "article files")
+    expect_eq(run.files("pic"), sorted(pictures), "pictures named after the inner address, with an extension")
+    lines = run.read(wangyi + ".txt").decode("gbk").split("\r\n")
+    expect_eq(lines[0], "“一闸之隔，进入道闸里面每月要收150元，外面不收费，车子就都停在外面的小树林了。”近来，"
+              "一则短视频引起了不少网友的关注。视频里介绍的，是上海部分农村地区试点探索物业管理新模式后，引发的一系列新矛盾。",
+              "163's first paragraph")
+    expect_eq(lines[-1], "编辑/倪家宁", "163's last paragraph")
+    expect_eq(sum(l.count("<img src=\"/pic/") for l in lines), 3, "163's three pictures")
+    lines = run.read(tencent + ".txt").decode("gbk").split("\r\n")
+    expect(lines[0].startswith("近日，捷途汽车一门店直播时出现女主播裙底的不雅画面"), "Tencent's first line: %r" % lines[:2])
+    expect_eq(lines[-1], "来源|综合抖音黑板报、南方都市报", "Tencent's last paragraph")
+    expect(any("<img src=\"/pic/%s\">" % pictures[3] in l for l in lines), "Tencent's picture: %r" % lines)
+    for picture in pictures:
+        expect_eq(run.read("pic/" + picture), png, "picture bytes of " + picture)
+
+
 # --- the runner ------------------------------------------------------------------
 
 def main():
