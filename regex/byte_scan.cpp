@@ -94,7 +94,12 @@ std::size_t FindPairOfAvx2(const unsigned char* s, std::size_t q, std::size_t n,
   }
 }
 
-const bool kHasAvx2 = __builtin_cpu_supports("avx2");
+// Read while static objects are built, so the CPU's feature table is filled
+// first rather than trusting the order of the runtime's own constructors.
+const bool kHasAvx2 = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+}();
 #endif
 
 }  // namespace
