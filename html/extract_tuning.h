@@ -221,6 +221,7 @@ constexpr std::string_view kLegalCues[] = {
     // the author's, the platform only stores the information.
     "\xBD\xF6\xB4\xFA\xB1\xED\xD7\xF7\xD5\xDF",  // 仅代表作者
     "\xD0\xC5\xCF\xA2\xB4\xE6\xB4\xA2",  // 信息存储
+    "\xCC\xD8\xB1\xF0\xC9\xF9\xC3\xF7",  // 特别声明
 };
 
 }  // namespace html::extraction
