@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "collector/article_choice.h"
 #include "collector/relevance.h"
 #include "collector/result_page.h"
 #include "core/encoding.h"
@@ -102,6 +103,31 @@ TEST(SearchCaptures, UnrelatedAnswerIsRejected) {
               sources::Current().search.relevancePercent)
         << r.title;
   }
+}
+
+// Bing's zh-CN answer holds a Tencent article among pages of other sites.
+// Tencent is a listed site, so the article counts for a keyword it is about
+// even when the search named another site, and never for one it is not about.
+TEST(SearchCaptures, AnArticleOfAnyListedSiteInTheAnswerCountsOnlyWhenRelated) {
+  const sources::SearchRules& rules = sources::Current().search;
+  const std::vector<SearchResult> results = collector::ReadResults(
+      Serp("bing_cn_zh-CN_unrelated-results_2026-08-20.html"), EngineNamed("bing"));
+  const Text tencent = "https://news.qq.com/rain/a/20251231A04Z6M00";
+
+  const collector::ArticleChoice unrelated = collector::ChooseArticle(results, "2026年广州天河区平均房价", rules, {});
+  EXPECT_EQ(unrelated.choice, collector::Choice::kUnrelated);
+
+  const Text keyword = "2026年重要节日一览";
+  const collector::ArticleChoice chosen = collector::ChooseArticle(results, keyword, rules, {});
+  ASSERT_EQ(chosen.choice, collector::Choice::kChosen);
+  EXPECT_EQ(chosen.link, tencent);
+  ASSERT_NE(chosen.site, nullptr);
+  EXPECT_EQ(chosen.site->host, "news.qq.com");
+
+  // Once passed over (too short, a failed download), it is not chosen again.
+  const collector::ArticleChoice again =
+      collector::ChooseArticle(results, keyword, rules, {collector::ArticleAddress(tencent, rules)});
+  EXPECT_NE(again.choice, collector::Choice::kChosen);
 }
 
 TEST(SearchCaptures, VerificationPagesAreRecognised) {
