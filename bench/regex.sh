@@ -11,13 +11,7 @@ source "$(dirname "$0")/../tools/common.sh"
 ensure_packages
 command -v valgrind >/dev/null || { HOT_PACKAGES=(valgrind); ensure_packages; }
 dir="$BUILD/bench"
-if [ ! -f "$dir/CMakeCache.txt" ]; then
-  cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DHOT_SANITIZE=OFF >/dev/null
-fi
-cmake --build "$dir" --target bench_regex -j"$(nproc)" -- --no-print-directory >"$dir/build.log" 2>&1 || {
-  grep -E 'error|Error' "$dir/build.log" | head -40 >&2
-  exit 1
-}
+release_target "$dir" bench_regex
 bench="$dir/bench/bench_regex"
 if [ "${1:-}" != "--callgrind" ]; then
   exec "$bench" "$@"

@@ -62,18 +62,22 @@ build_tree() {
   }
 }
 
-# Builds the extractor's command-line program natively, optimised and without
-# sanitizers (build/extract), as ./run --extract and the benchmarks use it.
-build_extractor() {
-  local dir="$BUILD/extract"
+# Builds one target of a tree configured without sanitizers (optimised, for
+# figures and for the extractor command): release_target DIR TARGET.
+release_target() {
+  local dir=$1 target=$2
   if [ ! -f "$dir/CMakeCache.txt" ]; then
     cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DHOT_SANITIZE=OFF >/dev/null
   fi
-  cmake --build "$dir" --target hotextract -j"$(nproc)" -- --no-print-directory >"$dir/build.log" 2>&1 || {
+  cmake --build "$dir" --target "$target" -j"$(nproc)" -- --no-print-directory >"$dir/build.log" 2>&1 || {
     grep -E 'error|Error' "$dir/build.log" | head -40 >&2
     return 1
   }
 }
+
+# The extractor's command-line program (build/extract), as ./run --extract and
+# the benchmarks use it.
+build_extractor() { release_target "$BUILD/extract" hotextract; }
 
 # Starts Xvfb (when there is no display) and one wineserver for this shell.
 XVFB_PID=""
